@@ -1,0 +1,37 @@
+# The export table: routine name and number of 32-bit argument words.
+set(MORVANE_EXPORT_WORDS
+  READINP 55  READINPW 18  FIL2LIST 1  MONWRITE 12  GETOBS 6  PREPOBS 7
+  VAL_CRIT 8  MONPLOT 32  GETPANES 17  FKHCO3 1  FKCO3 1  FKOH 1  FKCACO3 1
+  FLGKALOX 2  SEASALTS 3  ORGALL 6  EXCEED 8  MINPOLY 9  SHFTPOLY 7)
+# Extensions beyond the model routines (stdcall on 32-bit Windows as well).
+set(MORVANE_EXTENSION_WORDS
+  morvane_set_stop_handler 1  morvane_version 0  morvane_last_message 1)
+
+# Writes a .def file that exports each routine defined in the given shim sources
+# under its plain name and under _NAME@n. A routine counts as defined when a shim
+# contains "MORVANE_CALL NAME(".
+function(morvane_write_def out shims)
+  set(text "")
+  foreach(f IN LISTS shims)
+    file(READ ${f} body)
+    string(APPEND text "${body}")
+  endforeach()
+  set(def "LIBRARY morvane.dll\nEXPORTS\n")
+  set(pairs ${MORVANE_EXPORT_WORDS} ${MORVANE_EXTENSION_WORDS})
+  list(LENGTH pairs len)
+  math(EXPR last "${len} - 1")
+  foreach(i RANGE 0 ${last} 2)
+    math(EXPR j "${i} + 1")
+    list(GET pairs ${i} name)
+    list(GET pairs ${j} words)
+    math(EXPR bytes "${words} * 4")
+    string(FIND "${text}" "MORVANE_CALL ${name}(" pos)
+    if(pos GREATER -1)
+      string(APPEND def "  ${name} = ${name}@${bytes}\n")
+      if(name MATCHES "^[A-Z]")
+        string(APPEND def "  _${name}@${bytes} = ${name}@${bytes}\n")
+      endif()
+    endif()
+  endforeach()
+  file(CONFIGURE OUTPUT ${out} CONTENT "${def}" @ONLY)
+endfunction()

@@ -1,0 +1,4 @@
+add_executable(oracle_constants ${CMAKE_CURRENT_SOURCE_DIR}/chemistry/oracle_constants.f90)
+set_target_properties(oracle_constants PROPERTIES LINKER_LANGUAGE Fortran)
+add_dependencies(test_chemistry oracle_constants)
+target_compile_definitions(test_chemistry PRIVATE ORACLE_CONSTANTS="$<TARGET_FILE:oracle_constants>")

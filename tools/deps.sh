@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what a fresh machine lacks for building and testing morvane
+# (Debian packages; run as root). Installs nothing that is already there.
+set -euo pipefail
+need=()
+have() { command -v "$1" >/dev/null 2>&1; }
+pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+have cmake || need+=(cmake)
+have ninja || need+=(ninja-build)
+have g++ || need+=(g++)
+have gfortran || need+=(gfortran)
+have gs || need+=(ghostscript)
+have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
+pkg_ok libgtest-dev || need+=(libgtest-dev)
+pkg_ok libgmock-dev || need+=(libgmock-dev)
+pkg_ok libbenchmark-dev || need+=(libbenchmark-dev)
+if [ ${#need[@]} -gt 0 ]; then
+  echo "installing: ${need[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}"
+fi
