@@ -1,0 +1,80 @@
+// The formatted-output engine: edit descriptors in the formatted output
+// notation (i, f, e, es, en, g, a, l, x, t, tl, tr, /, :, kP, s, sp, ss, bn,
+// bz, quoted literals, Hollerith, repeat counts, nested groups, reversion).
+// A format is parsed once into a compact program and then fed items; output
+// is appended to one buffer, lines separated by '\n'. Numbers are written
+// exactly as the reference Fortran runtime writes them (rounding to nearest
+// on the exact binary value, ties to even).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvane::fmt {
+
+// ---- single fields, appended to out; each appends exactly w characters ----
+// (w = 0 for the processor-chosen width of I0 / F0.d where that applies)
+
+void put_int(std::string& out, std::int64_t v, int w, int m = -1);            // Iw, Iw.m
+void put_fixed(std::string& out, double v, int w, int d, int scale = 0);      // Fw.d (kP)
+void put_exp(std::string& out, double v, int w, int d, int e = 0, int scale = 0);  // Ew.d[Ee] (kP)
+void put_general(std::string& out, double v, int w, int d, int e = 0, int scale = 0);  // Gw.d[Ee]
+// Fixed-point field of a 32-bit real (the value is widened exactly).
+inline void put_fixed(std::string& out, float v, int w, int d) { put_fixed(out, static_cast<double>(v), w, d); }
+
+// ---- whole formats ----
+
+class Program;  // parsed form, opaque
+
+class Format {
+public:
+    // Parses a format text such as "(i6,99g13.5)"; nullopt with a reason in
+    // *error when the text is not a valid format.
+    static std::optional<Format> parse(std::string_view text, std::string* error = nullptr);
+
+    Format(const Format&);
+    Format& operator=(const Format&);
+    Format(Format&&) noexcept;
+    Format& operator=(Format&&) noexcept;
+    ~Format();
+
+    const Program& program() const { return *program_; }
+
+private:
+    Format() = default;
+    std::unique_ptr<Program> program_;
+};
+
+// Writes one record (one WRITE statement) with a format: feed the items in
+// order, then finish(). Output is appended to out; every line, the last one
+// included, ends with '\n'. An item whose kind does not fit its descriptor
+// (an integer for F, a real for I, ...) sets an error and stops the record.
+class RecordWriter {
+public:
+    RecordWriter(const Format& format, std::string& out);
+    ~RecordWriter();
+    RecordWriter(const RecordWriter&) = delete;
+    RecordWriter& operator=(const RecordWriter&) = delete;
+
+    void integer(std::int32_t v);
+    void real(float v);     // a REAL (32-bit) item
+    void real(double v);    // a DOUBLE PRECISION item
+    void text(std::string_view v);
+    void logical(bool v);
+    // Ends the record (writes what follows the last item up to the first data
+    // descriptor or ':' and the final newline). Returns false on error.
+    bool finish();
+
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+    std::string error_;
+};
+
+}  // namespace morvane::fmt
