@@ -6,6 +6,12 @@
 #include <mutex>
 #include <system_error>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace morvane {
 namespace {
 
@@ -31,6 +37,14 @@ void give_unit(int unit) {
 
 std::atomic<unsigned> g_temp_counter{0};
 
+long process_id() {
+#ifdef _WIN32
+    return static_cast<long>(_getpid());
+#else
+    return static_cast<long>(getpid());
+#endif
+}
+
 }  // namespace
 
 int free_unit() {
@@ -40,7 +54,11 @@ int free_unit() {
     return -1;
 }
 
-UnitLease::UnitLease() : unit_(take_unit()) {}
+UnitLease UnitLease::take() {
+    UnitLease lease;
+    lease.unit_ = take_unit();
+    return lease;
+}
 UnitLease::~UnitLease() { release(); }
 UnitLease::UnitLease(UnitLease&& other) noexcept : unit_(other.unit_) { other.unit_ = -1; }
 UnitLease& UnitLease::operator=(UnitLease&& other) noexcept {
@@ -61,7 +79,7 @@ bool file_exists(const std::string& path) {
     return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
 }
 
-File::File(const std::string& path, const char* mode) {
+File::File(const std::string& path, const char* mode) : lease_(UnitLease::take()) {
     if (lease_.unit() < 0) return;  // no unit free: the file is not opened
     fp_ = std::fopen(path.c_str(), mode);
     if (fp_ == nullptr) lease_.release();
@@ -94,6 +112,9 @@ std::optional<TextReader> TextReader::open(const std::string& path) {
     File f(path, "rb");
     if (!f.is_open()) return std::nullopt;
     std::string text;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(std::filesystem::path(path), ec);
+    if (!ec) text.reserve(static_cast<std::size_t>(size) + 1);
     std::array<char, 1 << 16> chunk;
     for (;;) {
         const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), f.get());
@@ -123,21 +144,21 @@ bool TextReader::next(std::string_view& line) {
     std::size_t stop = end;
     if (stop > start && text_[stop - 1] == '\r') --stop;
     line = std::string_view(text_).substr(start, stop - start);
-    starts_.push_back(start);
+    last_ = start;
     ++line_no_;
     return true;
 }
 
 void TextReader::back() {
-    if (starts_.empty()) return;
-    pos_ = starts_.back();
-    starts_.pop_back();
+    if (last_ == kNone) return;
+    pos_ = last_;
+    last_ = kNone;
     --line_no_;
 }
 
 void TextReader::rewind() {
     pos_ = 0;
-    starts_.clear();
+    last_ = kNone;
     line_no_ = 0;
 }
 
@@ -146,7 +167,9 @@ TextWriter::~TextWriter() { discard(); }
 bool TextWriter::open(const std::string& path) {
     discard();
     path_ = path;
-    temp_ = path + ".~" + std::to_string(g_temp_counter.fetch_add(1)) + ".tmp";
+    // The process id keeps two programs writing beside each other apart; the
+    // counter keeps two writers of one process apart.
+    temp_ = path + ".~" + std::to_string(process_id()) + "-" + std::to_string(g_temp_counter.fetch_add(1)) + ".tmp";
     file_ = File(temp_, "wb");
     ok_ = file_.is_open();
     buf_.clear();

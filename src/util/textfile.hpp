@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace morvane {
 
@@ -21,10 +20,12 @@ inline constexpr int kLastUnit = 999;
 // The first unit number not in use, or -1 when all are taken (nothing is taken).
 int free_unit();
 
-// Holds one unit number for its lifetime; unit() is -1 when none was free.
+// Holds one unit number for its lifetime; unit() is -1 when it holds none.
 class UnitLease {
 public:
-    UnitLease();
+    UnitLease() = default;  // holds no unit
+    // Takes the first free unit (unit() is -1 when none was free).
+    static UnitLease take();
     ~UnitLease();
     UnitLease(UnitLease&& other) noexcept;
     UnitLease& operator=(UnitLease&& other) noexcept;
@@ -76,7 +77,8 @@ public:
 
     // The next line; false at end of file.
     bool next(std::string_view& line);
-    // Steps back one line (the line last returned by next is returned again).
+    // Steps back one line: the line last returned by next is returned again.
+    // One step only; a second back() before the next next() does nothing.
     void back();
     void rewind();
     // 1-based number of the line last returned by next (0 before the first).
@@ -87,7 +89,8 @@ public:
 private:
     std::string text_;
     std::size_t pos_ = 0;
-    std::vector<std::size_t> starts_;  // start of every line returned, for back()
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t last_ = kNone;  // start of the line last returned, for back()
     std::size_t line_no_ = 0;
 };
 

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/test_support.hpp"
+#include "util/files.hpp"
+#include "util/textfile.hpp"
+
+namespace morvane {
+namespace {
+
+using testing::read_file;
+using testing::scratch_dir;
+using testing::write_file;
+
+TEST(Pathjoin, Rules) {
+    const std::string nul(1, '\0');
+    struct Case {
+        std::string dir, file, want;
+    } cases[] = {
+        {"C:\\data\\", "obs.txt", "C:\\data\\obs.txt"},
+        {"C:\\data\\", "..\\obs.txt", "..\\obs.txt"},
+        {"C:\\data\\", ".\\obs.txt", ".\\obs.txt"},
+        {"C:\\data\\", "D:\\x.txt", "D:\\x.txt"},
+        {"C:\\data\\", "\\x.txt", "\\x.txt"},
+        {"C:\\data\\", "dir/x.txt", "C:\\data\\dir/x.txt"},
+        {"C:\\data\\   ", "   obs.txt  ", "C:\\data\\obs.txt"},
+        {"C:\\data\\", "\t" + nul + " D:x  ", "D:x"},
+        {"C:\\data\\", "   ", ""},
+        {"C:\\data\\", "\t" + nul, ""},
+        {"C:\\data\\", "", ""},
+        {"C:\\data\\\t" + nul, "a", "C:\\data\\a"},
+        {"  rel\\", "x", "  rel\\x"},
+        {"", "x.txt", "x.txt"},
+        {"C:\\data\\", "a;\\3", "C:\\data\\a;\\3"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(pathjoin(c.dir, c.file), c.want) << c.dir << "|" << c.file;
+}
+
+TEST(Skipcom, CountsAndStepsBack) {
+    struct Case {
+        const char* text;
+        char com;
+        int want;
+        const char* next;  // the line read after skipcom, nullptr at the end
+    } cases[] = {
+        {"!a\n!b\n!c\n1990 1\n", '!', 3, "1990 1"},
+        {" !a\n1\n", '!', 0, " !a"},
+        {"1990 1\n", '!', 0, "1990 1"},
+        {"!a\r\n\r\n!b\r\n", '!', 1, ""},
+        {"!a\n!b\n", '!', -1, nullptr},
+        {"!a\n!b", '!', -1, nullptr},
+        {"", '!', -1, nullptr},
+        {"#x\n!y\n", '#', 1, "!y"},
+        {"\n\nx\n", ' ', 2, "x"},
+    };
+    for (const auto& c : cases) {
+        TextReader r = TextReader::from_text(c.text);
+        EXPECT_EQ(skipcom(r, c.com), c.want) << c.text;
+        std::string_view line;
+        if (c.next == nullptr) {
+            EXPECT_FALSE(r.next(line)) << c.text;
+        } else {
+            ASSERT_TRUE(r.next(line)) << c.text;
+            EXPECT_EQ(line, c.next) << c.text;
+            EXPECT_EQ(r.line_number(), static_cast<std::size_t>(c.want + 1)) << c.text;
+        }
+    }
+}
+
+TEST(Freeunit, UnitsHeldOpen) {
+    const std::string dir = scratch_dir();
+    write_file(dir + "/a", "x");
+    const int first = freeunit();
+    ASSERT_EQ(first, 101);  // nothing of the library is open between tests
+    {
+        File a(dir + "/a", "rb");
+        File b(dir + "/a", "rb");
+        EXPECT_EQ(a.unit(), 101);
+        EXPECT_EQ(b.unit(), 102);
+        EXPECT_EQ(freeunit(), 103);
+        EXPECT_EQ(freeunit(), 103);  // asking does not take it
+        a.close();
+        EXPECT_EQ(freeunit(), 101);
+    }
+    // A file that cannot be opened gives its unit back at once.
+    File missing(dir + "/none", "rb");
+    EXPECT_FALSE(missing.is_open());
+    EXPECT_EQ(freeunit(), 101);
+
+    // All 899 units taken: -1, and a further file is not opened.
+    std::vector<UnitLease> all;
+    for (int i = 0; i < 899; ++i) all.push_back(UnitLease::take());
+    EXPECT_EQ(all.back().unit(), 999);
+    EXPECT_EQ(freeunit(), -1);
+    File extra(dir + "/a", "rb");
+    EXPECT_FALSE(extra.is_open());
+    EXPECT_EQ(UnitLease::take().unit(), -1);
+    all.pop_back();
+    EXPECT_EQ(freeunit(), 999);
+    all.clear();
+    TextWriter idle;  // a writer that is not open holds no unit
+    EXPECT_EQ(freeunit(), 101);
+}
+
+TEST(TextReader, LinesCarriageReturnsAndStepBack) {
+    const std::string dir = scratch_dir();
+    write_file(dir + "/crlf.txt", "a\r\nb\r\n\r\nlast");
+    auto r = TextReader::open(dir + "/crlf.txt");
+    ASSERT_TRUE(r.has_value());
+    std::vector<std::string> got;
+    std::string_view line;
+    while (r->next(line)) got.emplace_back(line);
+    EXPECT_EQ(got, (std::vector<std::string>{"a", "b", "", "last"}));
+    r->back();
+    ASSERT_TRUE(r->next(line));
+    EXPECT_EQ(line, "last");
+    EXPECT_EQ(r->line_number(), 4u);
+    r->rewind();
+    ASSERT_TRUE(r->next(line));
+    EXPECT_EQ(line, "a");
+    r->back();
+    r->back();  // one step only
+    EXPECT_EQ(r->line_number(), 0u);
+    ASSERT_TRUE(r->next(line));
+    EXPECT_EQ(line, "a");
+
+    EXPECT_FALSE(TextReader::open(dir + "/none").has_value());
+    EXPECT_FALSE(TextReader::open(dir).has_value());  // a folder is no file
+    EXPECT_EQ(freeunit(), 101);                      // closed on every path
+}
+
+TEST(TextWriter, ReplacesTheTargetOnlyOnCommit) {
+    const std::string dir = scratch_dir();
+    const std::string target = dir + "/out.txt";
+    write_file(target, "good\n");
+    {
+        TextWriter w;
+        ASSERT_TRUE(w.open(target));
+        w.line("half");
+        EXPECT_EQ(freeunit(), 102);  // the writer holds 101
+    }  // no commit: the old file stays, no temporary file is left
+    EXPECT_EQ(read_file(target), "good\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+
+    TextWriter w;
+    ASSERT_TRUE(w.open(target));
+    w.write("new ");
+    w.buffer().append(std::string(3 << 20, 'x'));
+    w.maybe_flush();
+    w.line("");
+    ASSERT_TRUE(w.commit());
+    EXPECT_EQ(read_file(target), "new " + std::string(3 << 20, 'x') + "\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(freeunit(), 101);
+
+    TextWriter bad;
+    EXPECT_FALSE(bad.open(dir + "/no/such/dir/x.txt"));
+    EXPECT_FALSE(bad.commit());
+}
+
+}  // namespace
+}  // namespace morvane
