@@ -1,29 +1,21 @@
 #include "util/files.hpp"
 
+#include "util/strings.hpp"
+
 namespace morvane {
-namespace {
-
-bool blank_like(char c) { return c == ' ' || c == '\t' || c == '\0'; }
-
-}  // namespace
 
 std::string pathjoin(std::string_view dir, std::string_view file) {
-    std::size_t first = 0;
-    while (first < file.size() && blank_like(file[first])) ++first;
-    if (first == file.size()) return {};
-    std::size_t last = file.size();
-    while (blank_like(file[last - 1])) --last;
-    const std::string_view name = file.substr(first, last - first);
-
+    const Limits lim = strlim(file);
+    if (lim.last == 0) return {};
+    const std::string_view name = file.substr(static_cast<std::size_t>(lim.first - 1),
+                                              static_cast<std::size_t>(lim.last - lim.first + 1));
     // The character after the first one is taken from FILE itself, so that a
     // one-letter name followed by blanks is relative.
-    const char second = first + 1 < file.size() ? file[first + 1] : ' ';
-    if (name.front() == '.' || name.front() == '\\' || second == ':') return std::string(name);
+    const std::size_t second = static_cast<std::size_t>(lim.first);
+    const bool drive = second < file.size() && file[second] == ':';
+    if (name.front() == '.' || name.front() == '\\' || drive) return std::string(name);
 
-    std::string out(dir);
-    for (char& c : out)
-        if (c == '\t' || c == '\0') c = ' ';
-    while (!out.empty() && out.back() == ' ') out.pop_back();
+    std::string out(trim_right(tidy(dir)));
     out.append(name);
     return out;
 }
