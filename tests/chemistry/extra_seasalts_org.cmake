@@ -1,0 +1,4 @@
+add_executable(oracle_seasalts_org ${CMAKE_CURRENT_SOURCE_DIR}/chemistry/oracle_seasalts_org.f90)
+set_target_properties(oracle_seasalts_org PROPERTIES LINKER_LANGUAGE Fortran)
+add_dependencies(test_chemistry oracle_seasalts_org)
+target_compile_definitions(test_chemistry PRIVATE ORACLE_SEASALTS_ORG="$<TARGET_FILE:oracle_seasalts_org>")
