@@ -10,20 +10,8 @@
 namespace morvane {
 namespace {
 
-// Value of the polyline (x, y) at t, on the segment that brackets t. A t at
-// or beyond the last vertex takes the last value (and one before the first
-// vertex the first), so no vertex past either end is ever read.
-float value_at(std::span<const float> x, std::span<const float> y, float t) {
-    const std::int32_t n = static_cast<std::int32_t>(x.size());
-    const std::int32_t j = bracket(x, t);
-    if (j < 1) return y[0];
-    if (j >= n) return y[n - 1];
-    const float x0 = x[j - 1], x1 = x[j], y0 = y[j - 1], y1 = y[j];
-    return y0 + ((y1 - y0) * (t - x0)) / (x1 - x0);
-}
-
-}  // namespace
-
+// Bisection: the index j (1-based) with v(j) <= t < v(j+1) for ascending v
+// (mirrored for descending), 0 before v(1), n at or beyond v(n).
 std::int32_t bracket(std::span<const float> v, float t) {
     const std::int32_t n = static_cast<std::int32_t>(v.size());
     if (n == 0) return 0;
@@ -38,6 +26,20 @@ std::int32_t bracket(std::span<const float> v, float t) {
     }
     return lower;
 }
+
+// Value of the polyline (x, y) at t, on the segment that brackets t. A t at
+// or beyond the last vertex takes the last value (and one before the first
+// vertex the first), so no vertex past either end is ever read.
+float value_at(std::span<const float> x, std::span<const float> y, float t) {
+    const std::int32_t n = static_cast<std::int32_t>(x.size());
+    const std::int32_t j = bracket(x, t);
+    if (j < 1) return y[0];
+    if (j >= n) return y[n - 1];
+    const float x0 = x[j - 1], x1 = x[j], y0 = y[j - 1], y1 = y[j];
+    return y0 + ((y1 - y0) * (t - x0)) / (x1 - x0);
+}
+
+}  // namespace
 
 std::int32_t minpoly(std::span<const float> xa, std::span<const float> ya, std::span<const float> xb,
                      std::span<const float> yb, float* xout, float* yout) {

@@ -19,8 +19,4 @@ std::int32_t minpoly(std::span<const float> xa, std::span<const float> ya, std::
 // installed stop handler returns, the result is 0.
 std::int32_t shftpoly(std::span<const float> x, std::span<const float> y, float d, float* xout, float* yout);
 
-// Index j (1-based) with v(j) <= t < v(j+1) for ascending v (mirrored for
-// descending), 0 before v(1), n at or beyond v(n).
-std::int32_t bracket(std::span<const float> v, float t);
-
 }  // namespace morvane

@@ -64,16 +64,6 @@ TEST(Exceed, RegionsOfTheWorkedExamples) {
     }
 }
 
-TEST(Polyline, BracketingSearch) {
-    const std::vector<float> up{1, 2, 2, 3};
-    const std::pair<float, int> cases[] = {{0, 0}, {1, 1}, {1.5f, 1}, {2, 3}, {2.5f, 3}, {3, 4}, {9, 4}};
-    for (auto [t, j] : cases) EXPECT_EQ(bracket(up, t), j) << t;
-    const std::vector<float> down{3, 2, 1};
-    EXPECT_EQ(bracket(down, 2.5f), 1);
-    EXPECT_EQ(bracket(down, 0.5f), 3);
-    EXPECT_EQ(bracket(std::vector<float>{}, 1.0f), 0);
-}
-
 TEST(Polyline, LowerEnvelope) {
     struct Case {
         Points a, b, want;
