@@ -23,14 +23,22 @@ class ListReader {
 public:
     explicit ListReader(std::string_view text);
 
+    // A null value (nothing between two commas, or the form r*) reads as ok
+    // and leaves v unchanged, as the reference runtime does. Blanks, tabs,
+    // commas and semicolons separate items; INF, INFINITY and NAN (any case,
+    // signed) are read as such; a value beyond the range of the type reads as
+    // an infinity, one below it as zero.
     ReadStatus read(float& v);
     ReadStatus read(double& v);
     ReadStatus read(std::int32_t& v);  // '1900.5' or '1e3' is bad for an integer
 
     // The offending item after a bad read.
     std::string_view bad_item() const { return bad_; }
-    // Number of values delivered so far.
+    // Number of values delivered so far (null values included).
     std::size_t count() const { return count_; }
+    // True when the input was ended by a slash (the reference runtime treats
+    // that as a successful read that leaves the remaining items unchanged).
+    bool slash() const { return slash_; }
 
 private:
     // Implementation state (the text, position, pending repeat count).
@@ -39,8 +47,13 @@ private:
     std::string_view pending_;  // value of an r*c item not yet used up
     std::int64_t repeat_ = 0;   // remaining repeats of pending_ (null values when pending_ is empty)
     bool ended_ = false;
+    bool slash_ = false;
     std::string_view bad_;
     std::size_t count_ = 0;
+
+    enum class Item { value, null, end, bad };
+    Item next(std::string_view& token);
+    ReadStatus finish(Item kind, std::string_view token);
 };
 
 }  // namespace morvane

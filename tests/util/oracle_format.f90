@@ -1,0 +1,2 @@
+program oracle_format
+end program
