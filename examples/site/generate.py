@@ -57,7 +57,7 @@ def write_yearly(path):
 
 def write_monthly(path):
     # Monthly shares with a winter maximum of sulphate and a spring maximum of
-    # ammonium; each row of the year sums to the yearly total.
+    # ammonium; the rows of a year sum to the yearly total.
     so4_share = [1.3, 1.25, 1.15, 1.0, 0.85, 0.75, 0.7, 0.75, 0.85, 1.0, 1.15, 1.25]
     nh4_share = [0.7, 0.75, 1.1, 1.6, 1.5, 1.1, 0.9, 0.85, 0.85, 0.9, 0.9, 0.85]
     s1 = sum(so4_share)
@@ -65,12 +65,26 @@ def write_monthly(path):
     with open(path, "w") as f:
         f.write("! Lake Harjulampi catchment: monthly deposition, meq/m2 per month\n")
         f.write("! Twelve lines per year, January to December.\n")
-        f.write("!Year   SO4     NOx     NH4\n")
+        f.write("!Year   SO4      NOx      NH4      Ca       Mg       K        Na       Cl       P\n")
         for y in YEARS:
             d = deposition(y)
             for m in range(12):
-                f.write("%d %8.4f %8.4f %8.4f\n" % (y, d[0] * so4_share[m] / s1,
-                                                   d[1] / 12, d[2] * nh4_share[m] / s2))
+                row = [d[0] * so4_share[m] / s1, d[1] / 12, d[2] * nh4_share[m] / s2] + [v / 12 for v in d[3:]]
+                f.write("%d" % y + "".join(" %8.4f" % v for v in row) + "\n")
+
+
+def write_climate_monthly(path):
+    with open(path, "w") as f:
+        f.write("! Lake Harjulampi catchment: monthly soil temperature (degrees C) and\n")
+        f.write("! percolation (m/yr as a monthly rate); twelve lines per year.\n")
+        f.write("!Year TempC  Runoff\n")
+        for y in YEARS:
+            warming = 0.0 if y < 1980 else 0.025 * (y - 1980)
+            for m in range(12):
+                season = -math.cos(2 * math.pi * (m + 0.5 - 1.0) / 12.0)
+                temp = 3.2 + warming + 6.5 * season
+                runoff = 0.31 * (1.0 + (0.9 if m in (3, 4) else 0.3 if m in (9, 10) else -0.25))
+                f.write("%d %6.2f %6.3f\n" % (y, temp, runoff))
 
 
 def write_climate(path):
@@ -131,6 +145,7 @@ if __name__ == "__main__":
     write_yearly("deposition.dat")
     write_monthly("deposition_monthly.dat")
     write_climate("climate.dat")
+    write_climate_monthly("climate_monthly.dat")
     write_growth("growth.dat")
     write_uptake("uptake.dat")
     write_weathering("weathering.dat")
