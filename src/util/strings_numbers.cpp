@@ -129,7 +129,11 @@ std::string datetime(int itime, const std::tm& t) {
 std::string datetime(int itime) {
     const std::time_t now = std::time(nullptr);
     std::tm t{};
+#ifdef _WIN32
+    localtime_s(&t, &now);
+#else
     localtime_r(&now, &t);
+#endif
     return datetime(itime, t);
 }
 
