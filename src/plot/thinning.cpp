@@ -1,6 +1,7 @@
 #include "plot/thinning.hpp"
 
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 #include "util/stop.hpp"
@@ -46,10 +47,18 @@ namespace {
 
 // The farthest of a run of points from one chord, as distseg measures it.
 // The chord's own terms are computed once; every per-point operation is the
-// one distseg performs, in the same order, so each distance is bit for bit
-// distseg's. The square root is taken in float: the double root of a float,
-// rounded to float, is the correctly rounded float root (53 >= 2 * 24 + 2
-// bits), so both give the same value, and the float one vectorises.
+// one distseg performs, in the same order, so each squared distance is bit for
+// bit the one distseg takes the root of. Roots are taken only where they can
+// decide the farthest point (the root is monotonic), which lets the per-point
+// work vectorise.
+// The per-chord work is inlined into each instruction-set version below.
+#define MORVANE_INLINE inline __attribute__((always_inline))
+
+// Compilers do not vectorise the per-point selections on their own (a float
+// comparison may trap), so the points are taken in explicit vectors.
+constexpr int lanes = 8;
+typedef float Vec __attribute__((vector_size(lanes * sizeof(float))));
+
 class Chord {
 public:
     Chord(float x1, float y1, float x2, float y2)
@@ -63,42 +72,75 @@ public:
             kind_ = x1 == x2 ? Kind::vertical : Kind::general;
     }
 
-    // Distances of the points (px[i], py[i]), i < n, into d.
-    void distances(const float* px, const float* py, int n, float* d) const {
+    // Squared distances of the points (px[i], py[i]), i < n, into s.
+    MORVANE_INLINE void squares(const float* px, const float* py, int n, float* s) const {
         switch (kind_) {
             case Kind::point:
                 for (int i = 0; i < n; ++i) {
                     const float ex = px[i] - x1_;
                     const float ey = py[i] - y1_;
-                    d[i] = std::sqrt(ex * ex + ey * ey);
+                    s[i] = ex * ex + ey * ey;
                 }
                 break;
-            case Kind::vertical: segment<true>(px, py, n, d); break;
-            case Kind::general: segment<false>(px, py, n, d); break;
+            case Kind::vertical: segment<true>(px, py, n, s); break;
+            case Kind::general: segment<false>(px, py, n, s); break;
         }
     }
 
 private:
     enum class Kind { point, vertical, general };
 
+    // One point, or one vector of points: the same operations lane by lane.
+    template <bool Vertical, class V>
+    MORVANE_INLINE void square(const V& px, const V& py, V& out) const {
+        const V a = px * dx_ + py * dy_;
+        const V fx = (dx_ * a + dy_ * b_) / d2_;
+        const V fy = (dy_ * a - dx_ * b_) / d2_;
+        const V t = Vertical ? (fy - y1_) / dy_ : (fx - x1_) / dx_;
+        // Before the first end, beyond the second, or the foot itself (the
+        // two tests exclude each other).
+        V cx = t < 0.0f ? x1_ : fx;
+        V cy = t < 0.0f ? y1_ : fy;
+        cx = t > 1.0f ? x2_ : cx;
+        cy = t > 1.0f ? y2_ : cy;
+        const V ex = px - cx;
+        const V ey = py - cy;
+        out = ex * ex + ey * ey;
+    }
+
     template <bool Vertical>
-    void segment(const float* px, const float* py, int n, float* d) const {
-        for (int i = 0; i < n; ++i) {
-            const float a = px[i] * dx_ + py[i] * dy_;
-            const float fx = (dx_ * a + dy_ * b_) / d2_;
-            const float fy = (dy_ * a - dx_ * b_) / d2_;
-            const float t = Vertical ? (fy - y1_) / dy_ : (fx - x1_) / dx_;
-            const float cx = t < 0.0f ? x1_ : (t > 1.0f ? x2_ : fx);
-            const float cy = t < 0.0f ? y1_ : (t > 1.0f ? y2_ : fy);
-            const float ex = px[i] - cx;
-            const float ey = py[i] - cy;
-            d[i] = std::sqrt(ex * ex + ey * ey);
+    MORVANE_INLINE void segment(const float* px, const float* py, int n, float* s) const {
+        int i = 0;
+        for (; i + lanes <= n; i += lanes) {
+            Vec vx, vy;
+            std::memcpy(&vx, px + i, sizeof vx);
+            std::memcpy(&vy, py + i, sizeof vy);
+            Vec vs;
+            square<Vertical>(vx, vy, vs);
+            std::memcpy(s + i, &vs, sizeof vs);
         }
+        for (; i < n; ++i) square<Vertical>(px[i], py[i], s[i]);
     }
 
     float x1_, y1_, x2_, y2_, dx_, dy_, d2_, b_;
     Kind kind_;
 };
+
+// The distance of a squared distance, exactly as distseg rounds it.
+MORVANE_INLINE float root(float s) { return static_cast<float>(std::sqrt(static_cast<double>(s))); }
+
+// Largest of s[0..n), ignoring NaN; 0 when none is larger.
+MORVANE_INLINE float largest(const float* s, int n) {
+    constexpr int lanes = 8;
+    float m[lanes] = {};
+    int i = 0;
+    for (; i + lanes <= n; i += lanes)
+        for (int l = 0; l < lanes; ++l) m[l] = s[i + l] > m[l] ? s[i + l] : m[l];
+    float best = 0.0f;
+    for (; i < n; ++i) best = s[i] > best ? s[i] : best;
+    for (float v : m) best = v > best ? v : best;
+    return best;
+}
 
 struct Farthest {
     std::int32_t k;  // offset of the point
@@ -107,25 +149,54 @@ struct Farthest {
 
 // The farthest point strictly between offsets a and b (b > a + 1); the first
 // of equal maxima wins, and a maximum of 0 leaves k at a.
-Farthest farthest(const float* x, const float* y, std::int32_t a, std::int32_t b) {
+MORVANE_INLINE Farthest farthest(const float* x, const float* y, std::int32_t a, std::int32_t b) {
     const Chord chord(x[a], y[a], x[b], y[b]);
     constexpr int block = 512;
-    float d[block];
+    float s[block];
     Farthest best{a, 0.0f};
     for (std::int32_t k0 = a + 1; k0 < b; k0 += block) {
         const int n = static_cast<int>(b - k0 < block ? b - k0 : block);
-        chord.distances(x + k0, y + k0, n, d);
-        for (int i = 0; i < n; ++i)
-            if (d[i] > best.d) best = {k0 + i, d[i]};
+        chord.squares(x + k0, y + k0, n, s);
+        const float smax = largest(s, n);
+        const float dmax = root(smax);
+        if (!(dmax > best.d)) continue;
+        // The first point of the block whose distance rounds to dmax (it may
+        // have a smaller square). Equal roots need squares within a relative
+        // 2^-21 of each other, well inside the margin of 0.999; below 2^-127
+        // only equal squares have equal roots.
+        const float low = smax * 0.999f;
+        for (int i = 0; i < n; ++i) {
+            if (s[i] >= low && root(s[i]) == dmax) {
+                best = {k0 + i, dmax};
+                break;
+            }
+        }
     }
     return best;
 }
 
-}  // namespace
+using FarthestFn = Farthest (*)(const float*, const float*, std::int32_t, std::int32_t);
 
-std::int32_t doupeu(std::int32_t n0, std::int32_t nbeg, std::int32_t nend,
-                    std::span<const float> xv, std::span<const float> yv, float tol,
-                    std::span<std::int32_t> intp) {
+Farthest farthest_base(const float* x, const float* y, std::int32_t a, std::int32_t b) {
+    return farthest(x, y, a, b);
+}
+
+// On 64-bit x86 a version for wider vectors is built as well and taken when
+// the processor has it: its lanes do the same single operations, so the
+// results are the same, about three times faster.
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__ELF__)
+__attribute__((target("avx2"))) Farthest farthest_avx2(const float* x, const float* y,
+                                                        std::int32_t a, std::int32_t b) {
+    return farthest(x, y, a, b);
+}
+FarthestFn best_farthest() { return __builtin_cpu_supports("avx2") ? farthest_avx2 : farthest_base; }
+#else
+FarthestFn best_farthest() { return farthest_base; }
+#endif
+
+std::int32_t thin(std::int32_t n0, std::int32_t nbeg, std::int32_t nend, std::span<const float> xv,
+                  std::span<const float> yv, float tol, std::span<std::int32_t> intp,
+                  FarthestFn farthest) {
     if (nbeg < n0) {
         stop_run("DOUPEU: nbeg < n0!");
         return 0;
@@ -178,6 +249,20 @@ std::int32_t doupeu(std::int32_t n0, std::int32_t nbeg, std::int32_t nend,
     // A closed loop reduced to its two ends draws nothing.
     if (nout == 2 && x[first] == x[end] && y[first] == y[end]) nout = 0;
     return nout;
+}
+
+}  // namespace
+
+std::int32_t doupeu(std::int32_t n0, std::int32_t nbeg, std::int32_t nend,
+                    std::span<const float> xv, std::span<const float> yv, float tol,
+                    std::span<std::int32_t> intp) {
+    return thin(n0, nbeg, nend, xv, yv, tol, intp, best_farthest());
+}
+
+std::int32_t detail::doupeu_baseline(std::int32_t n0, std::int32_t nbeg, std::int32_t nend,
+                                     std::span<const float> xv, std::span<const float> yv,
+                                     float tol, std::span<std::int32_t> intp) {
+    return thin(n0, nbeg, nend, xv, yv, tol, intp, farthest_base);
 }
 
 std::vector<std::int32_t> doupeu(std::int32_t n0, std::int32_t nbeg, std::int32_t nend,

@@ -39,4 +39,12 @@ std::int32_t doupeu(std::int32_t n0, std::int32_t nbeg, std::int32_t nend,
 std::vector<std::int32_t> doupeu(std::int32_t n0, std::int32_t nbeg, std::int32_t nend,
                                  std::span<const float> xv, std::span<const float> yv, float tol);
 
+namespace detail {
+// doupeu with the baseline instruction set only (doupeu may take a version for
+// wider vectors), so that tests can check both give the same indices.
+std::int32_t doupeu_baseline(std::int32_t n0, std::int32_t nbeg, std::int32_t nend,
+                             std::span<const float> xv, std::span<const float> yv, float tol,
+                             std::span<std::int32_t> intp);
+}  // namespace detail
+
 }  // namespace morvane

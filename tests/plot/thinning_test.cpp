@@ -55,6 +55,9 @@ TEST(Thinning, SegmentGeometry) {
 }
 
 TEST(Thinning, Cases) {
+    const float e = std::sqrt(0x1p-23f);
+    ASSERT_EQ(1.0f + e * e, 1.0f + 0x1p-23f);
+    ASSERT_EQ(distseg(1, e, 0, 0, 0, 0), 1.0f);
     struct Case {
         const char* what;
         std::vector<float> x, y;
@@ -73,6 +76,8 @@ TEST(Thinning, Cases) {
         {"exactly at the tolerance", {0, 1, 2}, {0, 0.5f, 0}, 1, 1, 3, 0.5f, {1, 3}},
         {"just above the tolerance", {0, 1, 2}, {0, 0.5f, 0}, 1, 1, 3, 0.4999f, {1, 2, 3}},
         {"equal maxima: the first", {0, 1, 2, 3}, {0, 1, 1, 0}, 1, 1, 4, 0.5f, {1, 2, 4}},
+        // Squares 1 and 1 + 2^-23 both have the root 1: the first point wins.
+        {"equal distances, unequal squares", {0, 1, 1, 0}, {0, 0, std::sqrt(0x1p-23f), 0}, 1, 1, 4, 0.5f, {1, 2, 4}},
         {"beyond the chord's end", {0, 2, 1}, {0, 0, 0}, 1, 1, 3, 0.5f, {1, 2, 3}},
         {"all zero distances, zero tolerance", {0, 1, 2}, {5, 5, 5}, 1, 1, 3, 0.0f, {1, 3}},
         {"negative tolerance keeps all", {0, 1, 2}, {5, 5, 5}, 1, 1, 3, -1.0f, {1, 2, 3}},
@@ -109,8 +114,8 @@ TEST(Thinning, FailurePaths) {
     EXPECT_DEATH(doupeu(2, 1, 3, x, y, 0.1f), "^DOUPEU: nbeg < n0!\n$");
 }
 
-// Random polylines of many kinds: the library's thinning keeps exactly the
-// indices of the in-place procedure.
+// Random polylines of many kinds: the library's thinning, in each of its
+// instruction-set versions, keeps exactly the indices of the in-place procedure.
 TEST(Thinning, SameAsReferenceOnRandomPolylines) {
     std::mt19937 rng(20261205);
     auto uni = [&](float lo, float hi) {
@@ -164,6 +169,9 @@ TEST(Thinning, SameAsReferenceOnRandomPolylines) {
             const Idx want = reference::doupeu(n0, nbeg, nend, x.data(), y.data(), tol);
             ASSERT_EQ(doupeu(n0, nbeg, nend, x, y, tol), want)
                 << "kind " << kind << " rep " << rep << " n " << n << " tol " << tol;
+            Idx base(static_cast<std::size_t>(n));
+            base.resize(static_cast<std::size_t>(detail::doupeu_baseline(n0, nbeg, nend, x, y, tol, base)));
+            ASSERT_EQ(base, want) << "baseline, kind " << kind << " rep " << rep;
             total_kept += static_cast<std::int64_t>(want.size());
             ++cases;
         }
