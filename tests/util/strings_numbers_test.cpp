@@ -36,19 +36,6 @@ TEST(StringsNumbers, I2str) {
     EXPECT_EQ(i2str(7, 3), "  7");
 }
 
-TEST(StringsNumbers, N2c) {
-    struct Case { float x; std::string_view fmt; std::string out; };
-    const Case cases[] = {
-        {2.5f, "(i6)", "     3          "},        {-2.5f, "(i6)", "    -3          "},
-        {0.0f, "(garbage", "0               "},     {-0.0f, "(f6.2)", "0               "},
-        {1.25f, "(f6.2)      ", "  1.25          "},  {0.125f, "(f5.2)", " 0.12           "},
-        {1.5f, "(g12.4)", "   1.500                "}, {3.5f, "(I6)", "****************"},
-        {3e9f, "(i12)", "****************"},         {1.0f, "(f20.3)", "               1"},
-        {1.0f, "(f6.2", "****************"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(n_2_c(c.x, c.fmt), c.out.substr(0, 16)) << c.x << ' ' << c.fmt;
-}
-
 TEST(StringsNumbers, Getfmt) {
     // Float arithmetic decides the digit count: in double, (0, 100, 7) would give "(g12.4)".
     struct Case { float ymin, ymax; int ndiv; std::string out; };
