@@ -156,8 +156,8 @@ void put_special(std::string& out, double v, int w, bool plus) {
         return;
     }
     const bool neg = std::signbit(v);
+    if (w == 0) w = neg || plus ? 4 : 3;  // F0.d: the short forms
     if (neg) {
-        if (w == 0) w = 9;
         if (w >= 9)
             right(out, w, "-Infinity", 9);
         else if (w >= 4)
@@ -165,7 +165,6 @@ void put_special(std::string& out, double v, int w, bool plus) {
         else
             stars(out, w);
     } else if (plus) {
-        if (w == 0) w = 9;
         if (w >= 9)
             right(out, w, "+Infinity", 9);
         else if (w >= 4)
@@ -175,7 +174,6 @@ void put_special(std::string& out, double v, int w, bool plus) {
         else
             stars(out, w);
     } else {
-        if (w == 0) w = 8;
         if (w >= 8)
             right(out, w, "Infinity", 8);
         else if (w >= 3)
@@ -344,6 +342,7 @@ bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool 
     }
     int nsig;
     int before;  // digits before the point
+    int x0 = 0;  // EN: decimal exponent of the unrounded value
     const double a = std::fabs(v);
     if (form == ExpForm::E || form == ExpForm::D) {
         if (scale <= -d || scale > d + 1) return false;
@@ -355,8 +354,8 @@ bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool 
     } else {
         // Engineering: 1 to 3 digits before the point, chosen by the exponent
         // of the unrounded value.
-        const int x = a == 0.0 ? 0 : exact_exp10(a);
-        before = ((x % 3) + 3) % 3 + 1;
+        x0 = a == 0.0 ? 0 : exact_exp10(a);
+        before = ((x0 % 3) + 3) % 3 + 1;
         nsig = d + before;
     }
     char dbuf[kSmallBuf + 40];
@@ -376,15 +375,15 @@ bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool 
     } else if (form == ExpForm::ES) {
         shown_exp = dg.exp10;
     } else {
-        // A rounding carry may have moved the value to the next power of ten;
-        // the digits are then 1000.. and the exponent stays a multiple of 3.
-        shown_exp = dg.exp10 - (before - 1);
-        const int r = ((shown_exp % 3) + 3) % 3;
-        if (r != 0) {
-            // carried: 999.96 -> 1000.0 with before = 3: shift to 1.000 E+3
-            shown_exp += 3 - r;
-            before = before - (3 - r);
-            if (before < 1) before += 3;
+        // Engineering: the exponent is fixed by the unrounded value; a rounding
+        // carry (999.96 -> 1000.0) just adds a digit before the point.
+        shown_exp = x0 - (before - 1);
+        if (dg.exp10 > x0) {
+            dg.buf[dg.n++] = '0';
+            if (++before == 4) {  // 999.5 -> 1.E+03, not 1000.E+00
+                before = 1;
+                shown_exp += 3;
+            }
         }
     }
     const char sign = sign_char(std::signbit(v), plus);
@@ -506,6 +505,664 @@ void put_exp(std::string& out, double v, int w, int d, int e, int scale) {
 
 void put_general(std::string& out, double v, int w, int d, int e, int scale) {
     if (!general_field(out, v, w, d, e, scale, false)) stars(out, w);
+}
+
+
+// ---------------------------------------------------------------------------
+// Parsed formats.
+
+enum class Op : std::uint8_t {
+    // data descriptors
+    I, F, E, ES, EN, D, G, A, L,
+    // everything else
+    X, T, TL, TR, Slash, Colon, Lit, Scale, SignS, SignSP, Blank, Open, Close, End
+};
+
+inline bool is_data(Op op) { return op <= Op::L; }
+
+struct Node {
+    Op op;
+    std::int32_t rep = 1;  // repeat count (data, Open, Slash)
+    std::int32_t w = 0;    // width; X/T/TL/TR count; Scale factor; Lit length; -1: A without width
+    std::int32_t d = -1;   // decimals; minimum digits of I (-1: none)
+    std::int32_t e = 0;    // exponent digits (0: none)
+    std::int32_t ref = 0;  // Lit: offset in the pool; Open/Close: index of the partner
+    std::int32_t src = 0;  // descriptor text in the format, for messages
+    std::int32_t srclen = 0;
+};
+
+class Program {
+public:
+    std::vector<Node> nodes;  // ends with End
+    std::string pool;         // literal texts
+    std::string text;         // the format as given
+    int revert = 0;           // where reversion resumes
+    bool revert_has_data = false;
+};
+
+namespace {
+
+class Parser {
+public:
+    Parser(std::string_view text, Program& p) : s_(text), p_(p) {}
+
+    bool run(std::string& err) {
+        skip();
+        if (i_ >= s_.size() || s_[i_] != '(') return fail(err, "it must begin with '('");
+        ++i_;
+        std::vector<int> opens;
+        int last_top_open = -1;
+        bool need_sep = false;  // an item was just completed
+        for (;;) {
+            skip();
+            if (i_ >= s_.size()) return fail(err, "missing ')'");
+            const std::size_t start = i_;
+            char c = up(s_[i_]);
+            // Commas separate items; a missing comma between two items is
+            // accepted, as the reference runtime does.
+            if (c == ',') {
+                if (!need_sep && (p_.nodes.empty() || p_.nodes.back().op == Op::Open || comma_))
+                    return fail(err, "empty item before ','");
+                ++i_;
+                need_sep = false;
+                comma_ = true;
+                continue;
+            }
+            comma_ = false;
+            if (c == ')') {
+                if (sep_seen_after_item()) return fail(err, "empty item before ')'");
+                ++i_;
+                if (opens.empty()) {
+                    skip();
+                    if (i_ < s_.size()) return fail(err, "text after the closing ')'");
+                    break;
+                }
+                const int o = opens.back();
+                opens.pop_back();
+                Node n{Op::Close};
+                n.ref = o;
+                p_.nodes[static_cast<std::size_t>(o)].ref = static_cast<int>(p_.nodes.size());
+                if (opens.empty()) last_top_open = o;
+                p_.nodes.push_back(n);
+                need_sep = true;
+                continue;
+            }
+            // Optional count: repeat, X count, P factor (signed), H length.
+            bool has_count = false, negative = false;
+            long count = 0;
+            if (c == '+' || c == '-') {
+                negative = c == '-';
+                ++i_;
+                skip();
+                if (i_ >= s_.size() || !isdig(s_[i_])) return fail(err, "a sign must be followed by a scale factor such as -1P");
+            }
+            if (i_ < s_.size() && isdig(s_[i_])) {
+                if (!number(count, err)) return false;
+                has_count = true;
+                skip();
+                if (i_ >= s_.size()) return fail(err, "missing ')'");
+                c = up(s_[i_]);
+            }
+            if ((negative || (has_count && start < i_ && (s_[start] == '+'))) && c != 'P')
+                return fail(err, "a signed number must be a scale factor (kP)");
+            Node n{Op::End};
+            n.src = static_cast<int>(start);
+            if (c == 'P') {
+                if (!has_count) return fail(err, "P needs a scale factor before it, as in 1P");
+                ++i_;
+                n.op = Op::Scale;
+                n.w = static_cast<int>(negative ? -count : count);
+                finish_node(n, start);
+                need_sep = false;  // kP may be followed directly by a descriptor
+                continue;
+            }
+            if (c == 'H') {
+                if (!has_count || count == 0) return fail(err, "H needs a positive character count before it");
+                ++i_;
+                if (i_ + static_cast<std::size_t>(count) > s_.size()) return fail(err, "the Hollerith text runs past the end");
+                n.op = Op::Lit;
+                n.ref = static_cast<int>(p_.pool.size());
+                n.w = static_cast<int>(count);
+                p_.pool.append(s_.substr(i_, static_cast<std::size_t>(count)));
+                i_ += static_cast<std::size_t>(count);
+                finish_node(n, start);
+                need_sep = true;
+                continue;
+            }
+            if (c == '\'' || c == '"') {
+                if (has_count) return fail(err, "a repeat count cannot precede a quoted text");
+                if (!literal(n, err)) return false;
+                finish_node(n, start);
+                need_sep = true;
+                continue;
+            }
+            if (c == '/' || c == ':') {
+                ++i_;
+                n.op = c == '/' ? Op::Slash : Op::Colon;
+                if (has_count && (c == ':' || count == 0)) return fail(err, c == ':' ? "a count cannot precede ':'" : "a repeat count must be positive");
+                n.rep = has_count ? static_cast<int>(count) : 1;
+                finish_node(n, start);
+                need_sep = false;  // no comma needed around / and :
+                continue;
+            }
+            if (c == '(') {
+                if (has_count && count == 0) return fail(err, "a repeat count must be positive");
+                ++i_;
+                n.op = Op::Open;
+                n.rep = has_count ? static_cast<int>(count) : 1;
+                finish_node(n, start);
+                opens.push_back(static_cast<int>(p_.nodes.size()) - 1);
+                need_sep = false;
+                continue;
+            }
+            if (c == 'X') {
+                ++i_;
+                n.op = Op::X;
+                if (has_count && count == 0) return fail(err, "X needs a positive count");
+                n.w = has_count ? static_cast<int>(count) : 1;
+                finish_node(n, start);
+                need_sep = true;
+                continue;
+            }
+            if (!descriptor(n, c, has_count, count, err)) return false;
+            finish_node(n, start);
+            need_sep = true;
+        }
+        if (!opens.empty()) return fail(err, "missing ')'");
+        Node end{Op::End};
+        end.src = static_cast<int>(s_.size());
+        p_.nodes.push_back(end);
+        p_.revert = last_top_open < 0 ? 0 : last_top_open;
+        for (std::size_t k = static_cast<std::size_t>(p_.revert); k < p_.nodes.size(); ++k)
+            if (is_data(p_.nodes[k].op)) p_.revert_has_data = true;
+        return true;
+    }
+
+private:
+    std::string_view s_;
+    Program& p_;
+    std::size_t i_ = 0;
+    bool comma_ = false;
+
+    static char up(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+    static bool isdig(char c) { return c >= '0' && c <= '9'; }
+    void skip() {
+        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t')) ++i_;
+    }
+    // True when the last thing before the current ')' was a comma (an empty item).
+    bool sep_seen_after_item() const {
+        std::size_t k = i_;
+        while (k > 0) {
+            --k;
+            if (s_[k] == ' ' || s_[k] == '\t') continue;
+            return s_[k] == ',';
+        }
+        return false;
+    }
+    bool fail(std::string& err, std::string_view why) {
+        err = "Format ";
+        err += s_;
+        err += ": ";
+        err += why;
+        err += " (at character ";
+        err += std::to_string(std::min(i_, s_.size()) + 1);
+        err += ")";
+        return false;
+    }
+    void finish_node(Node& n, std::size_t start) {
+        n.src = static_cast<int>(start);
+        n.srclen = static_cast<int>(i_ - start);
+        p_.nodes.push_back(n);
+    }
+    // Digits with embedded blanks ignored.
+    bool number(long& v, std::string& err) {
+        v = 0;
+        bool any = false;
+        for (;;) {
+            skip();
+            if (i_ >= s_.size() || !isdig(s_[i_])) break;
+            v = v * 10 + (s_[i_] - '0');
+            if (v > 999999) return fail(err, "number too large");
+            ++i_;
+            any = true;
+        }
+        if (!any) return fail(err, "a number is missing");
+        return true;
+    }
+    bool peek_digit() {
+        skip();
+        return i_ < s_.size() && isdig(s_[i_]);
+    }
+    bool peek(char c) {
+        skip();
+        return i_ < s_.size() && up(s_[i_]) == c;
+    }
+    bool literal(Node& n, std::string& err) {
+        const char q = s_[i_++];
+        n.op = Op::Lit;
+        n.ref = static_cast<int>(p_.pool.size());
+        for (;;) {
+            if (i_ >= s_.size()) return fail(err, "unterminated quoted text");
+            if (s_[i_] == q) {
+                if (i_ + 1 < s_.size() && s_[i_ + 1] == q) {
+                    p_.pool += q;
+                    i_ += 2;
+                    continue;
+                }
+                ++i_;
+                break;
+            }
+            p_.pool += s_[i_++];
+        }
+        n.w = static_cast<int>(p_.pool.size()) - n.ref;
+        return true;
+    }
+    bool descriptor(Node& n, char c, bool has_count, long count, std::string& err) {
+        const std::size_t at = i_;
+        ++i_;
+        auto no_count = [&](const char* what) {
+            if (has_count) {
+                i_ = at;
+                std::string m = "a count cannot precede ";
+                m += what;
+                return fail(err, m);
+            }
+            return true;
+        };
+        if (has_count && count == 0) {
+            i_ = at;
+            return fail(err, "a repeat count must be positive");
+        }
+        n.rep = has_count ? static_cast<int>(count) : 1;
+        long w = 0, d = 0, e = 0;
+        switch (c) {
+        case 'I':
+            n.op = Op::I;
+            if (!number(w, err)) return false;
+            n.w = static_cast<int>(w);
+            if (peek('.')) {
+                ++i_;
+                if (!number(d, err)) return false;
+                n.d = static_cast<int>(d);
+                if (w > 0 && d > w) return fail(err, "I: minimum digits exceed the width");
+            }
+            return true;
+        case 'F':
+        case 'D':
+        case 'E':
+        case 'G':
+            if (c == 'E' && peek('N')) {
+                ++i_;
+                n.op = Op::EN;
+            } else if (c == 'E' && peek('S')) {
+                ++i_;
+                n.op = Op::ES;
+            } else {
+                n.op = c == 'F' ? Op::F : c == 'D' ? Op::D : c == 'E' ? Op::E : Op::G;
+            }
+            if (!number(w, err)) return false;
+            if (w == 0 && n.op != Op::F) return fail(err, "this descriptor needs a positive width");
+            if (!peek('.')) return fail(err, "a '.' and the number of decimals are missing");
+            ++i_;
+            if (!number(d, err)) return false;
+            n.w = static_cast<int>(w);
+            n.d = static_cast<int>(d);
+            if (n.op != Op::F && n.op != Op::D && peek('E')) {
+                const std::size_t back = i_;
+                ++i_;
+                if (peek_digit()) {
+                    if (!number(e, err)) return false;
+                    if (e == 0) return fail(err, "the exponent needs at least one digit");
+                    n.e = static_cast<int>(e);
+                } else {
+                    i_ = back;  // an E descriptor follows without a comma
+                }
+            }
+            return true;
+        case 'A':
+            n.op = Op::A;
+            n.w = -1;
+            if (peek_digit()) {
+                if (!number(w, err)) return false;
+                if (w == 0) return fail(err, "A needs a positive width");
+                n.w = static_cast<int>(w);
+            }
+            return true;
+        case 'L':
+            n.op = Op::L;
+            if (!number(w, err)) return false;
+            if (w == 0) return fail(err, "L needs a positive width");
+            n.w = static_cast<int>(w);
+            return true;
+        case 'T':
+            if (!no_count("T")) return false;
+            n.op = Op::T;
+            if (peek('L')) {
+                ++i_;
+                n.op = Op::TL;
+            } else if (peek('R')) {
+                ++i_;
+                n.op = Op::TR;
+            }
+            if (!number(w, err)) return false;
+            if (w == 0) return fail(err, "a tab needs a positive position or count");
+            n.w = static_cast<int>(w);
+            n.rep = 1;
+            return true;
+        case 'S':
+            if (!no_count("S, SP or SS")) return false;
+            n.op = Op::SignS;
+            if (peek('P')) {
+                ++i_;
+                n.op = Op::SignSP;
+            } else if (peek('S')) {
+                ++i_;
+            }
+            n.rep = 1;
+            return true;
+        case 'B':
+            if (!no_count("BN or BZ")) return false;
+            if (peek('N') || peek('Z')) {
+                ++i_;
+                n.op = Op::Blank;
+                n.rep = 1;
+                return true;
+            }
+            i_ = at;
+            return fail(err, "binary editing (B) is not supported");
+        default:
+            i_ = at;
+            if (c == ')' || c == '(') return fail(err, "unexpected parenthesis");
+            return fail(err, std::string("unknown descriptor '") + s_[at] + "'");
+        }
+    }
+};
+
+}  // namespace
+
+std::optional<Format> Format::parse(std::string_view text, std::string* error) {
+    auto prog = std::make_unique<Program>();
+    prog->text.assign(text);
+    std::string err;
+    Parser parser(prog->text, *prog);
+    if (!parser.run(err)) {
+        if (error) *error = err;
+        return std::nullopt;
+    }
+    Format f;
+    f.program_ = std::move(prog);
+    return f;
+}
+
+Format::Format(const Format& o) : program_(o.program_ ? std::make_unique<Program>(*o.program_) : nullptr) {}
+Format& Format::operator=(const Format& o) {
+    if (this != &o) program_ = o.program_ ? std::make_unique<Program>(*o.program_) : nullptr;
+    return *this;
+}
+Format::Format(Format&&) noexcept = default;
+Format& Format::operator=(Format&&) noexcept = default;
+Format::~Format() = default;
+
+// ---------------------------------------------------------------------------
+// Writing records.
+
+namespace {
+
+std::string descriptor_text(const Program& p, const Node& n) {
+    return p.text.substr(static_cast<std::size_t>(n.src), static_cast<std::size_t>(n.srclen));
+}
+
+}  // namespace
+
+struct RecordWriter::State {
+    const Program* p;
+    std::string* out;
+    std::string* error;
+    std::size_t start;       // size of out when the record began (restored on error)
+    std::size_t line_start;  // where the current line begins in out
+    std::size_t pos = 0;     // current column of the line
+    int pc = 0;
+    int rep_left = 0;  // remaining repeats of the data node at pc
+    int scale = 0;
+    bool plus = false;
+    int items = 0;
+    bool finished = false;
+    struct Level {
+        int open;
+        int left;
+    };
+    std::vector<Level> stack;
+    std::string scratch;
+
+    // Blanks up to the current column; true when the column is at the end of
+    // the line, so that a field may be appended in place.
+    bool at_end() {
+        const std::size_t len = out->size() - line_start;
+        if (pos > len) out->append(pos - len, ' ');
+        return pos >= len;
+    }
+    // Places text at the current column (overwriting when tabbed back).
+    void place(const char* s, std::size_t n) {
+        if (at_end()) {
+            out->append(s, n);
+        } else {
+            const std::size_t at = line_start + pos;
+            const std::size_t over = std::min(n, out->size() - at);
+            std::memcpy(out->data() + at, s, over);
+            out->append(s + over, n - over);
+        }
+        pos += n;
+    }
+    void end_line() {
+        out->push_back('\n');
+        line_start = out->size();
+        pos = 0;
+    }
+    void fail(std::string msg) {
+        *error = std::move(msg);
+        out->resize(start);
+        finished = true;
+    }
+
+    // Runs the format up to the next data descriptor and returns it. With no
+    // item to write (have_item false) it stops at a data descriptor, a ':' or
+    // the end and returns nullptr. nullptr with the error set on failure.
+    const Node* advance(bool have_item) {
+        const std::vector<Node>& nodes = p->nodes;
+        for (;;) {
+            const Node& n = nodes[static_cast<std::size_t>(pc)];
+            switch (n.op) {
+            case Op::I:
+            case Op::F:
+            case Op::E:
+            case Op::ES:
+            case Op::EN:
+            case Op::D:
+            case Op::G:
+            case Op::A:
+            case Op::L:
+                if (!have_item) return nullptr;
+                if (rep_left == 0) rep_left = n.rep;
+                if (--rep_left == 0) ++pc;
+                return &n;
+            case Op::Lit:
+                place(p->pool.data() + n.ref, static_cast<std::size_t>(n.w));
+                ++pc;
+                break;
+            case Op::X:
+            case Op::TR:
+                pos += static_cast<std::size_t>(n.w);
+                ++pc;
+                break;
+            case Op::T:
+                pos = static_cast<std::size_t>(n.w - 1);
+                ++pc;
+                break;
+            case Op::TL:
+                // Tabbing left stops at the start of the line.
+                pos = pos > static_cast<std::size_t>(n.w) ? pos - static_cast<std::size_t>(n.w) : 0;
+                ++pc;
+                break;
+            case Op::Slash:
+                for (int k = 0; k < n.rep; ++k) end_line();
+                ++pc;
+                break;
+            case Op::Colon:
+                if (!have_item) return nullptr;
+                ++pc;
+                break;
+            case Op::Scale:
+                scale = n.w;
+                ++pc;
+                break;
+            case Op::SignS:
+                plus = false;
+                ++pc;
+                break;
+            case Op::SignSP:
+                plus = true;
+                ++pc;
+                break;
+            case Op::Blank: ++pc; break;
+            case Op::Open:
+                stack.push_back({pc, n.rep});
+                ++pc;
+                break;
+            case Op::Close:
+                if (--stack.back().left > 0) {
+                    pc = stack.back().open + 1;
+                } else {
+                    stack.pop_back();
+                    ++pc;
+                }
+                break;
+            case Op::End:
+                if (!have_item) return nullptr;
+                if (!p->revert_has_data) {
+                    fail("Format " + p->text + ": no data descriptor for item " + std::to_string(items + 1));
+                    return nullptr;
+                }
+                // Reversion: a new line, then the last top-level group.
+                end_line();
+                pc = p->revert;
+                break;
+            }
+        }
+    }
+
+    // The data descriptor of the next item, or nullptr after an error.
+    const Node* next_item() {
+        if (finished) return nullptr;
+        const Node* n = advance(true);
+        ++items;
+        return n;
+    }
+
+    void mismatch(const Node& n, const char* what) {
+        fail("Format " + p->text + ": item " + std::to_string(items) + " is " + what +
+             ", which does not fit the descriptor " + descriptor_text(*p, n));
+    }
+
+    // Where a field goes: appended to the line in place, or through the
+    // scratch buffer when the column lies inside text already written.
+    template <class Fn>
+    bool field(Fn&& put) {
+        if (at_end()) {
+            const std::size_t before = out->size();
+            const bool ok = put(*out);
+            pos += out->size() - before;
+            return ok;
+        }
+        scratch.clear();
+        const bool ok = put(scratch);
+        place(scratch.data(), scratch.size());
+        return ok;
+    }
+
+    void real(double v) {
+        const Node* n = next_item();
+        if (!n) return;
+        bool ok = true;
+        switch (n->op) {
+        case Op::F: field([&](std::string& o) { fixed_field(o, v, n->w, n->d, scale, plus); return true; }); return;
+        case Op::E: ok = field([&](std::string& o) { return exp_field(o, v, n->w, n->d, n->e, scale, plus, ExpForm::E); }); break;
+        case Op::D: ok = field([&](std::string& o) { return exp_field(o, v, n->w, n->d, n->e, scale, plus, ExpForm::D); }); break;
+        case Op::ES: field([&](std::string& o) { return exp_field(o, v, n->w, n->d, n->e, 0, plus, ExpForm::ES); }); return;
+        case Op::EN: field([&](std::string& o) { return exp_field(o, v, n->w, n->d, n->e, 0, plus, ExpForm::EN); }); return;
+        case Op::G: ok = field([&](std::string& o) { return general_field(o, v, n->w, n->d, n->e, scale, plus); }); break;
+        default: mismatch(*n, "a real"); return;
+        }
+        if (!ok)
+            fail("Format " + p->text + ": scale factor " + std::to_string(scale) + "P is out of range for " +
+                 descriptor_text(*p, *n) + " (item " + std::to_string(items) + ")");
+    }
+};
+
+RecordWriter::RecordWriter(const Format& format, std::string& out) : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.p = &format.program();
+    s.out = &out;
+    s.error = &error_;
+    s.start = out.size();
+    s.line_start = out.size();
+}
+
+RecordWriter::~RecordWriter() = default;
+
+void RecordWriter::integer(std::int32_t v) {
+    State& s = *state_;
+    const Node* n = s.next_item();
+    if (!n) return;
+    if (n->op != Op::I && n->op != Op::G) return s.mismatch(*n, "an integer");
+    // Under G an integer is written as by Iw.
+    const int m = n->op == Op::I ? n->d : -1;
+    s.field([&](std::string& o) {
+        int_field(o, v, n->w, m, s.plus);
+        return true;
+    });
+}
+
+void RecordWriter::real(float v) { state_->real(static_cast<double>(v)); }
+
+void RecordWriter::real(double v) { state_->real(v); }
+
+void RecordWriter::text(std::string_view v) {
+    State& s = *state_;
+    const Node* n = s.next_item();
+    if (!n) return;
+    if (n->op != Op::A && n->op != Op::G) return s.mismatch(*n, "a text");
+    // Aw: a longer text is cut to its first w characters, a shorter one is
+    // right-justified; A alone writes the whole text.
+    if (n->w < 0 || static_cast<std::size_t>(n->w) == v.size()) {
+        s.place(v.data(), v.size());
+    } else if (static_cast<std::size_t>(n->w) < v.size()) {
+        s.place(v.data(), static_cast<std::size_t>(n->w));
+    } else {
+        const std::size_t pad = static_cast<std::size_t>(n->w) - v.size();
+        s.scratch.assign(pad, ' ');
+        s.scratch.append(v);
+        s.place(s.scratch.data(), s.scratch.size());
+    }
+}
+
+void RecordWriter::logical(bool v) {
+    State& s = *state_;
+    const Node* n = s.next_item();
+    if (!n) return;
+    if (n->op != Op::L && n->op != Op::G) return s.mismatch(*n, "a logical");
+    s.scratch.assign(static_cast<std::size_t>(n->w - 1), ' ');
+    s.scratch.push_back(v ? 'T' : 'F');
+    s.place(s.scratch.data(), s.scratch.size());
+}
+
+bool RecordWriter::finish() {
+    State& s = *state_;
+    if (s.finished) return error_.empty();
+    s.advance(false);
+    if (!error_.empty()) return false;
+    s.end_line();
+    s.finished = true;
+    return true;
 }
 
 }  // namespace morvane::fmt
