@@ -784,7 +784,7 @@ private:
                 ++i_;
                 if (!number(d, err)) return false;
                 n.d = static_cast<int>(d);
-                if (w > 0 && d > w) return fail(err, "I: minimum digits exceed the width");
+                if (w > 0 && d > w) return fail(err, "the minimum digits of I exceed its width");
             }
             return true;
         case 'F':
