@@ -3,15 +3,14 @@
 // in place and runs the optional command on it.
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <string_view>
 
 #include "postscript/emit.hpp"
 #include "postscript/postscript.hpp"
 #include "util/stop.hpp"
+#include "util/strings.hpp"
 #include "util/textfile.hpp"
 
 namespace morvane {
@@ -68,33 +67,10 @@ constexpr std::string_view kProlog[] = {
 };
 
 // Nearest integer, halves away from zero, of a 32-bit real; values beyond the
-// 32-bit range (and NaN) give the most negative integer, as the compiled
-// conversion of the reference runtime does on these machines.
+// 32-bit range (and NaN) give the most negative 32-bit integer.
 std::int64_t nint(float v) {
     if (!(std::fabs(v) < 2147483648.0f)) return INT32_MIN;
     return static_cast<std::int64_t>(std::lround(v));
-}
-
-std::string_view trim_right(std::string_view s) {
-    const auto end = s.find_last_not_of(' ');
-    return end == std::string_view::npos ? std::string_view{} : s.substr(0, end + 1);
-}
-
-// dd-Mon-yyyy hh:mm of the local clock.
-std::string date_and_time() {
-    static constexpr const char* kMonth[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const std::time_t now = std::time(nullptr);
-    std::tm t{};
-#ifdef _WIN32
-    localtime_s(&t, &now);
-#else
-    localtime_r(&now, &t);
-#endif
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d-%s-%04d %02d:%02d", t.tm_mday, kMonth[t.tm_mon], t.tm_year + 1900,
-                  t.tm_hour, t.tm_min);
-    return text;
 }
 
 // The file name field: its first 128 characters, trailing blanks removed.
@@ -135,12 +111,9 @@ bool psopen_n(psdev& dev, std::string_view title, float xmin, float ymin, float 
     b += "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:";
     for (std::int64_t v : {std::int64_t{20}, lly, urx, std::int64_t{800}}) ps::i(b, v, 5);
     b += "\n%%Title: ";
-    std::string clean(title);
-    for (char& c : clean)
-        if (c == '\0' || c == '\t') c = ' ';
-    b += trim_right(clean);
+    b += trim_right(tidy(title));
     b += "\n%%Creator:\n%%CreationDate: ";
-    b += date_and_time();
+    b += datetime(1);
     b += "\n%%EndComments\n%%BeginProlog\n";
     psencode(dev);
     psprolog(dev);
@@ -160,12 +133,7 @@ bool psclose(psdev& dev, std::string_view action) {
     if (!dev.writer().commit()) return false;
 
     const std::string_view act = trim_right(action);
-    if (act.size() == 4) {
-        std::string low(act);
-        for (char& c : low)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (low == "none") return true;
-    }
+    if (act.size() == 4 && upp2low(act) == "none") return true;
     // The action, one blank and the file name field (trailing blanks of the
     // whole command removed, so a blank action leaves only the file name).
     std::string command(act);

@@ -6,6 +6,7 @@
 
 #include "postscript/emit.hpp"
 #include "postscript/postscript.hpp"
+#include "util/strings.hpp"
 
 namespace morvane {
 namespace {
@@ -38,8 +39,6 @@ std::string_view escape_of(unsigned char c) {
         default: return {};
     }
 }
-
-bool is_blank(char c) { return c == ' ' || c == '\0' || c == '\t'; }
 
 // One raised or lowered piece of a text: buffer positions [start, end).
 struct Segment {
@@ -78,9 +77,9 @@ std::string psescape(std::string_view text) {
     // Positions of the first and last characters that are not blank (zero
     // bytes and tabs count as blanks); leading blanks keep their places.
     std::size_t first = 0;
-    while (first < text.size() && is_blank(text[first])) ++first;
+    while (first < text.size() && blank_like(text[first])) ++first;
     std::size_t last = text.size();
-    while (last > first && is_blank(text[last - 1])) --last;
+    while (last > first && blank_like(text[last - 1])) --last;
     std::string out(first < kTextBuffer ? first : kTextBuffer, ' ');
     for (std::size_t k = first; k < last; ++k) {
         const std::string_view code = escape_of(static_cast<unsigned char>(text[k]));
@@ -88,7 +87,7 @@ std::string psescape(std::string_view text) {
         // A character whose conversion no longer fits the buffer ends the text.
         if (out.size() + n > kTextBuffer) break;
         if (code.empty())
-            out += is_blank(text[k]) ? ' ' : text[k];
+            out += blank_like(text[k]) ? ' ' : text[k];
         else
             out += code;
     }

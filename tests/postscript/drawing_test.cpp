@@ -1,0 +1,254 @@
+// Exact lines of the drawing operations (paths, colours, fonts, text, shapes).
+// A device that is not open collects its lines in its buffer, which is all
+// these tests look at.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "postscript/postscript.hpp"
+
+namespace morvane {
+namespace {
+
+struct Case {
+    const char* what;
+    std::function<void(psdev&)> draw;
+    std::string expect;
+};
+
+void check(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        psdev d;
+        c.draw(d);
+        EXPECT_EQ(d.buffer(), c.expect) << c.what;
+    }
+}
+
+// Points (k, k mod 2) for k = 0..n-1.
+void poly(psdev& d, int n, int mode) {
+    std::vector<float> x, y;
+    for (int k = 0; k < n; ++k) {
+        x.push_back(static_cast<float>(k));
+        y.push_back(static_cast<float>(k % 2));
+    }
+    pspoly(d, x, y, mode);
+}
+
+TEST(PostScriptPaths, ExactLines) {
+    const std::string p0 = "  0.0000  0.0000", p1 = "  1.0000  1.0000", p2 = "  2.0000  0.0000",
+                      p3 = "  3.0000  1.0000", p4 = "  4.0000  0.0000", p5 = "  5.0000  1.0000",
+                      p6 = "  6.0000  0.0000", p7 = "  7.0000  1.0000";
+    const std::vector<Case> cases = {
+        {"move", [](psdev& d) { psmove(d, 0.1f, 0.25f); }, "  0.1000  0.2500 M\n"},
+        {"draw negative", [](psdev& d) { psdraw(d, -0.5f, 12.25f); }, " -0.5000 12.2500 L\n"},
+        {"draw too wide", [](psdev& d) { psdraw(d, 1000.0f, 0.0f); }, "********  0.0000 L\n"},
+        {"pen", [](psdev& d) {
+             int ipen = 1;
+             pspen(d, ipen, 1, 1);
+             pspen(d, ipen, 2, 0);
+             EXPECT_EQ(ipen, 0);
+         }, p1 + " M\n" + p2 + " L\n"},
+        {"line", [](psdev& d) { psline(d, 0, 0, 1, 1); }, p0 + " M" + p1 + " L S\n"},
+        {"mapped", [](psdev& d) {
+             d.sx = 2; d.sy = 3; d.ox = 1; d.oy = -1;
+             psmove(d, 0.25f, 0.5f);
+             psrect(d, 0.25f, 0.5f, 1, 2, 1);
+         }, "  1.5000  0.5000 M\n  6.0000  2.0000  1.5000  0.5000 RF\n"},
+        {"poly 1 point", [](psdev& d) { poly(d, 1, 0); }, ""},
+        {"poly 0 points", [](psdev& d) { poly(d, 0, 1); }, ""},
+        {"poly 3 points", [](psdev& d) {
+             const float x[] = {0, 1, 1}, y[] = {0, 0, 1};
+             pspoly(d, x, y, 1);
+         }, "  0.0000  0.0000 M  1.0000  0.0000 L  1.0000  1.0000 L\nCP S\n"},
+        {"poly 4 points", [](psdev& d) { poly(d, 4, 0); }, p0 + " M" + p1 + " L" + p2 + " L" + p3 + " L\nS\n"},
+        {"poly 5 points", [](psdev& d) { poly(d, 5, 2); },
+         p0 + " M\n" + p1 + " L" + p2 + " L" + p3 + " L" + p4 + " L\nCP F\n"},
+        {"poly 8 points", [](psdev& d) { poly(d, 8, 9); },
+         p0 + " M" + p1 + " L" + p2 + " L" + p3 + " L\n" + p4 + " L" + p5 + " L" + p6 + " L" + p7 + " L\nCP F\n"},
+        {"poly open", [](psdev& d) { poly(d, 2, -1); }, p0 + " M" + p1 + " L\n"},
+        {"stroke", [](psdev& d) { psstroke(d); }, "S\n"},
+        {"reset", [](psdev& d) { psreset(d); }, "S 0.12 Th [] 0 setdash 0 SG\n"},
+        {"thick 1", [](psdev& d) { psthick(d, 1.0f); }, " 1.00000 Th\n"},
+        {"thick 0.1", [](psdev& d) { psthick(d, 0.1f); }, " 0.24000 Th\n"},
+        {"thick 0.24", [](psdev& d) { psthick(d, 0.24f); }, " 0.24000 Th\n"},
+        {"thick negative", [](psdev& d) { psthick(d, -3.0f); }, " 0.24000 Th\n"},
+        {"thick 1.6 as a 32-bit real", [](psdev& d) { psthick(d, 1.6f); }, " 1.60000 Th\n"},
+        {"thick 0.2400001", [](psdev& d) { psthick(d, 0.2400001f); }, " 0.24000 Th\n"},
+        {"dash", [](psdev& d) { psdash(d, std::array{6, 3, 2, 3}); },
+         "dA 0  6 Da dA 1  3 Da dA 2  2 Da dA 3  3 Da dA 0 setdash\n"},
+        {"dash solid", [](psdev& d) { psdash(d, std::array{0, 5, 5, 5}); }, "[] 0 setdash\n"},
+        {"dash wide", [](psdev& d) { psdash(d, std::array{10, 0, 100, 1000}); },
+         "dA 0 10 Da dA 1  0 Da dA 2100 Da dA 3*** Da dA 0 setdash\n"},
+        {"gray 0", [](psdev& d) { psgray(d, 0); }, "0 SG\n"},
+        {"gray -5", [](psdev& d) { psgray(d, -5); }, "0 SG\n"},
+        {"gray 1", [](psdev& d) { psgray(d, 1); }, "0.004 SG\n"},
+        {"gray 128", [](psdev& d) { psgray(d, 128); }, "0.502 SG\n"},
+        {"gray 254", [](psdev& d) { psgray(d, 254); }, "0.996 SG\n"},
+        {"gray 255", [](psdev& d) { psgray(d, 255); }, "1 SG\n"},
+        {"gray 300", [](psdev& d) { psgray(d, 300); }, "1 SG\n"},
+        {"color", [](psdev& d) { pscolor(d, std::array{255, 0, 128}); }, " 1.000 0.000 0.502 RGB\n"},
+        {"color grey", [](psdev& d) { pscolor(d, std::array{100, 100, 100}); }, "0.392 SG\n"},
+        {"color grey clamped", [](psdev& d) { pscolor(d, std::array{300, 300, 300}); }, "1 SG\n"},
+        {"color not clamped", [](psdev& d) { pscolor(d, std::array{-10, 0, 510}); }, "-0.039 0.000 2.000 RGB\n"},
+        {"black", [](psdev& d) { psblack(d); }, "0 SG\n"},
+    };
+    check(cases);
+}
+
+TEST(PostScriptText, ExactLines) {
+    const std::string ssf1 = " 1.0000 SSF\n", ssf08 = " 0.8000 SSF\n";
+    const auto text = [](int ipos, float angle, const char* s) {
+        return [=](psdev& d) { pstext(d, ipos, 99.0f, 0, 0, angle, 0.7f, s); };
+    };
+    const std::vector<Case> cases = {
+        {"font 10", [](psdev& d) { psfont(d, 10); }, "fA 0 /Times-Roman put\nfA 0 get dup scandvec ReEncodeSmall\n"},
+        {"font 13", [](psdev& d) { psfont(d, 13); }, "fA 0 /Times-BoldItalic put\nfA 0 get dup scandvec ReEncodeSmall\n"},
+        {"font 20", [](psdev& d) { psfont(d, 20); }, "fA 0 /Helvetica put\nfA 0 get dup scandvec ReEncodeSmall\n"},
+        {"font 22", [](psdev& d) { psfont(d, 22); }, "fA 0 /Helvetica-Oblique put\nfA 0 get dup scandvec ReEncodeSmall\n"},
+        {"font 31", [](psdev& d) { psfont(d, 31); }, "fA 0 /Courier-Bold put\nfA 0 get dup scandvec ReEncodeSmall\n"},
+        {"font 43", [](psdev& d) { psfont(d, 43); }, "fA 0 /Symbol put\nfA 0 get dup scandvec ReEncodeSmall\n"},
+        {"not fonts", [](psdev& d) { for (int f : {-10, -1, 0, 9, 14, 19, 24, 44, 50, 100}) psfont(d, f); }, ""},
+        {"title", [](psdev& d) { pstext(d, 4, 0, 0.5f, 1.2f, 0, 0.024f, "Title"); },
+         " 0.0343 SSF\n(Title) 0.024 2 1   0.500   1.200 W\nshow GR S\n"},
+        {"parentheses", text(3, 0, "a(b)"), ssf1 + "(a\\050b\\051) 0.700 0 0   0.000   0.000 W\nshow GR S\n"},
+        {"blank", text(3, 0, "  \t "), ""},
+        {"empty", text(3, 0, ""), ""},
+        {"ipos 0 and 10", [](psdev& d) { for (int p : {0, 10, -10}) pstext(d, p, 0, 0, 0, 0, 1, "x"); }, ""},
+        {"raised", text(3, 0, "m^-2 y"),
+         ssf1 + "(m-2y) 0.700 0 0   0.000   0.000 W\npop\n(m) show\n" + ssf08 +
+             "0   0.400 RM (-2) show 0  -0.400 RM\n" + ssf1 + "(y) show\nGR S\n"},
+        {"escaped marker", text(3, 0, "x\\^2"), ssf1 + "(x^2) 0.700 0 0   0.000   0.000 W\nshow GR S\n"},
+        {"lowered first", text(3, 0, "_i b"),
+         ssf1 + "(ib) 0.700 0 0   0.000   0.000 W\npop\n" + ssf08 + "0  -0.200 RM (i) show 0   0.200 RM\n" + ssf1 +
+             "(b) show\nGR S\n"},
+        {"marker only", text(3, 0, "_"),
+         ssf1 + "() 0.700 0 0   0.000   0.000 W\npop\n" + ssf08 + "0  -0.200 RM () show 0   0.200 RM\nGR S\n"},
+        {"blank taken unexamined", text(3, 0, "a^ b c"),
+         ssf1 + "(a bc) 0.700 0 0   0.000   0.000 W\npop\n(a) show\n" + ssf08 + "0   0.400 RM ( b) show 0  -0.400 RM\n" +
+             ssf1 + "(c) show\nGR S\n"},
+        {"marker inside a segment", text(3, 0, "a^b_c^d"),
+         ssf1 + "(ab_c^d) 0.700 0 0   0.000   0.000 W\npop\n(a) show\n" + ssf08 +
+             "0   0.400 RM (b_c^d) show 0  -0.400 RM\nGR S\n"},
+        {"segment after segment", text(9, 0, "^2 _3"),
+         ssf1 + "(23) 0.700 0 2   0.000   0.000 W\npop\n" + ssf08 + "0   0.400 RM (2) show 0  -0.400 RM\n" + ssf08 +
+             "0  -0.200 RM (3) show 0   0.200 RM\nGR S\n"},
+        {"tenth marker is a character", text(3, 0, "^1 ^2 ^3 ^4 ^5 ^6 ^7 ^8 ^9 ^0"),
+         [&] {
+             std::string s = ssf1 + "(123456789^0) 0.700 0 0   0.000   0.000 W\npop\n";
+             for (char c = '1'; c <= '9'; ++c)
+                 s += ssf08 + "0   0.400 RM (" + c + ") show 0  -0.400 RM\n";
+             return s + ssf1 + "(^0) show\nGR S\n";
+         }()},
+        {"white box rotated", text(-3, 30, "T"), ssf1 + "(T) 0.700 0 0   30.000   0.000   0.000 WRB\nshow GR S\n"},
+        {"white box", text(-5, 0, "T"), ssf1 + "(T) 0.700 1 1   0.000   0.000 WB\nshow GR S\n"},
+        {"rotated", text(7, -90, "T"), ssf1 + "(T) 0.700 2 2  -90.000   0.000   0.000 WR\nshow GR S\n"},
+        {"anchors 1 2 6 8", [](psdev& d) { for (int p : {1, 2, 6, 8}) pstext(d, p, 0, 0, 0, 0, 0.7f, "T"); },
+         ssf1 + "(T) 0.700 2 0   0.000   0.000 W\nshow GR S\n" + ssf1 + "(T) 0.700 1 0   0.000   0.000 W\nshow GR S\n" +
+             ssf1 + "(T) 0.700 0 1   0.000   0.000 W\nshow GR S\n" + ssf1 +
+             "(T) 0.700 1 2   0.000   0.000 W\nshow GR S\n"},
+    };
+    check(cases);
+}
+
+TEST(PostScriptText, Escape) {
+    EXPECT_EQ(psescape("a(b)"), "a\\050b\\051");
+    EXPECT_EQ(psescape("  x\ty  "), "  x y");
+    EXPECT_EQ(psescape("\x84\x94\x86\x81\x8E\x99\x8F\x9A\\\xE6"),
+              "\\321\\322\\323\\324\\331\\332\\333\\334\\\xE6");
+    // A text whose conversion outgrows the 1024-character buffer is cut before
+    // the first character that no longer fits whole.
+    EXPECT_EQ(psescape(std::string(1030, 'a')), std::string(1024, 'a'));
+    EXPECT_EQ(psescape(std::string(1022, 'a') + "(b"), std::string(1022, 'a'));
+    EXPECT_EQ(psescape(std::string(1020, 'a') + "(b"), std::string(1020, 'a') + "\\050");
+}
+
+TEST(PostScriptShapes, ExactLines) {
+    const std::string n4 = "  0.7071 -0.7071 M  0.7071  0.7071 L -0.7071  0.7071 L -0.7071 -0.7071 L\n";
+    const auto mark = [](const char* style, int ifill) {
+        return [=](psdev& d) {
+            int ipen = 0;
+            psmark(d, ipen, 1, 2, style, -1, 0.5f, ifill);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"circle", [](psdev& d) { pscircle(d, 1, 2, 0.5f, 0); }, "  1.0000  2.0000  0.5000 CS\n"},
+        {"circle codes", [](psdev& d) { for (int f : {-1, 1, 2, 5}) pscircle(d, 0, 0, 1, f); },
+         "  0.0000  0.0000  1.0000 CS\n  0.0000  0.0000  1.0000 CF\n  0.0000  0.0000  1.0000 CC\n"
+         "  0.0000  0.0000  1.0000 CC\n"},
+        {"rect", [](psdev& d) { psrect(d, 1, 2, 3, 4, 7); }, "  4.0000  3.0000  1.0000  2.0000 RR\n"},
+        {"triangle", [](psdev& d) { pstri(d, std::array{0.f, 1.f, 2.f}, std::array{3.f, 4.f, 5.f}, 1); },
+         "  0.0000  3.0000  1.0000  4.0000  2.0000  5.0000 TF\n"},
+        {"quad", [](psdev& d) { psquad(d, std::array{0.f, 1.f, 2.f, 3.f}, std::array{4.f, 5.f, 6.f, 7.f}, 2); },
+         "  0.0000  4.0000  1.0000  5.0000  2.0000  6.0000  3.0000  7.0000 QQ\n"},
+        {"plus", [](psdev& d) { psplus(d, 1, 1, 0.5f, 0.25f); },
+         "  0.5000  1.0000 M  1.0000 0 RL  1.0000  0.7500 M 0   0.5000 RL S\n"},
+        {"cross", [](psdev& d) { pscross(d, 0, 0, 1.4142135f); },
+         " -1.0000 -1.0000 M  1.0000  1.0000 L  1.0000 -1.0000 M -1.0000  1.0000 L S\n"},
+        {"square ngon outlined", [](psdev& d) { psngon(d, 4, 0, 0, 1, 0); }, n4 + "CP S\n"},
+        {"ngon 1 outlines", [](psdev& d) { psngon(d, 4, 0, 0, 1, 1); }, n4 + "CP S\n"},
+        {"ngon 2 fills", [](psdev& d) { psngon(d, 4, 0, 0, 1, 2); }, n4 + "CP F\n"},
+        {"ngon 3 both", [](psdev& d) { psngon(d, 4, 0, 0, 1, 3); }, n4 + "CP F\nGS 0 SG\n" + n4 + "CP S\nGR\n"},
+        {"ngon 1 corner", [](psdev& d) { psngon(d, 1, 0, 0, 1, 3); }, ""},
+        {"arrow", [](psdev& d) { psarrow(d, 0, 0, 10, 0, 2, 1, 0.25f, 1); },
+         " 10.0000  0.0000 M\n  8.0000  1.0000 L\n  8.0000  0.2500 L\n  0.0000  0.2500 L\n  0.0000 -0.2500 L\n"
+         "  8.0000 -0.2500 L\n  8.0000 -1.0000 L\nCP F\n"},
+        // Upwards, cos(pi/2) is a little below zero: -1.1e-8 is written as a negative zero.
+        {"arrow up outlined", [](psdev& d) { psarrow(d, 0, 0, 0, 10, 2, 1, 0.25f, 0); },
+         "  0.0000 10.0000 M\n -1.0000  8.0000 L\n -0.2500  8.0000 L\n -0.2500 -0.0000 L\n  0.2500  0.0000 L\n"
+         "  0.2500  8.0000 L\n  1.0000  8.0000 L\nCP S\n"},
+        {"mark o", mark("o", 2), "  1.0000  2.0000  0.5000 CC\n"},
+        {"mark e", mark("e", 2), ""},
+        {"mark empty", mark("", 2), ""},
+        {"mark c", mark("c", 0), "  0.5000  2.0000 M  1.0000 0 RL  1.0000  1.5000 M 0   1.0000 RL S\n"},
+        {"mark x", mark("x", 0),
+         "  0.6464  1.6464 M  1.3536  2.3536 L  1.3536  1.6464 M  0.6464  2.3536 L S\n"},
+        {"mark n", mark("n", 0), "  0.5670  2.2500  1.0000  1.5000  1.4330  2.2500 TS\n"},
+        {"mark t", mark("t", 1), "  0.5670  1.7500  1.0000  2.5000  1.4330  1.7500 TF\n"},
+        {"mark q", mark("q", 2), "  1.0000  1.0000  0.5000  1.5000 RR\n"},
+        {"mark v", mark("v", 0), "  0.5000  2.0000  1.0000  1.5000  1.5000  2.0000  1.0000  2.5000 QS\n"},
+        {"mark l", mark("lx", 0), "  1.0000  2.0000 M  1.0000 -1.0000 L S\n"},
+        {"mark 4", mark("4", 0),
+         "  1.3536  1.6464 M  1.3536  2.3536 L  0.6464  2.3536 L  0.6464  1.6464 L\nCP S\n"},
+        {"mark 2 is nothing", mark("2", 0), ""},
+    };
+    check(cases);
+}
+
+// A line of psmark points is stroked at its 1000th point; the next point
+// starts a new path, and a new line restarts the count.
+TEST(PostScriptShapes, MarkStrokesEveryThousandthPoint) {
+    psdev d;
+    int ipen = 1;
+    std::vector<int> after;  // ipen after each call
+    for (int k = 1; k <= 2001; ++k) {
+        psmark(d, ipen, 0, 0, k % 2 ? "s" : "b", 0, 0, 0);
+        after.push_back(ipen);
+    }
+    std::vector<std::string> lines;
+    for (std::size_t p = 0, q; (q = d.buffer().find('\n', p)) != std::string::npos; p = q + 1)
+        lines.push_back(d.buffer().substr(p, q - p));
+    ASSERT_EQ(lines.size(), 2003u);
+    const std::string pt = "  0.0000  0.0000";
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const bool move = k == 0 || k == 1001 || k == 2002, stroke = k == 1000 || k == 2001;
+        EXPECT_EQ(lines[k], stroke ? "S" : pt + (move ? " M" : " L")) << "line " << k + 1;
+    }
+    for (int k : {999, 1999}) EXPECT_EQ(after[k], 1) << k;
+    EXPECT_EQ(after[998], 0);
+    EXPECT_EQ(after[2000], 0);
+
+    // A new line (ipen set by the caller) restarts the count.
+    d.buffer().clear();
+    ipen = 1;
+    for (int k = 0; k < 999; ++k) psmark(d, ipen, 0, 0, "w", 0, 0, 0);
+    ipen = 1;
+    psmark(d, ipen, 0, 0, "d", 0, 0, 0);
+    EXPECT_EQ(d.buffer().find("S\n"), std::string::npos);
+    EXPECT_EQ(d.npoint, 1);
+}
+
+}  // namespace
+}  // namespace morvane
