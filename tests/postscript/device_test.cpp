@@ -1,0 +1,185 @@
+// The page: header and prolog bytes, the scale arithmetic, the zoom stop,
+// the file put in place only on closing, and the command run by psclose.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "postscript/postscript.hpp"
+#include "support/test_support.hpp"
+#include "util/stop.hpp"
+
+namespace morvane {
+namespace {
+
+using morvane::testing::read_file;
+using morvane::testing::scratch_dir;
+using morvane::testing::write_file;
+
+const char* const kProlog =
+    "%%EndComments\n%%BeginProlog\n"
+    "/reencsmalldict 12 dict def\n/ReEncodeSmall\n{reencsmalldict begin\n/newcodesandnames exch def\n"
+    "/newfontname exch def\n/basefontname exch def\n/basefontdict basefontname findfont def\n"
+    "/newfont basefontdict maxlength dict def\nbasefontdict\n {exch dup /FID ne {dup /Encoding eq\n"
+    " {exch dup length array copy newfont 3 1 roll put}\n {exch newfont 3 1 roll put} ifelse}\n"
+    " {pop pop} ifelse} forall\nnewfont /FontName newfontname put\nnewcodesandnames aload pop\n"
+    "newcodesandnames length 2 idiv\n{newfont /Encoding get 3 1 roll put} repeat\n"
+    "newfontname newfont definefont pop end} def\n"
+    "/scandvec [\n8#321 /adieresis   8#331 /Adieresis\n8#322 /odieresis   8#332 /Odieresis\n"
+    "8#323 /aring       8#333 /Aring\n8#324 /udieresis   8#334 /Udieresis\n8#325 /eacute      8#335 /Eacute\n"
+    "8#326 /egrave      8#336 /Egrave\n8#327 /ocircumflex 8#337 /Ocircumflex\n8#346 /mu ] def\n"
+    "/sA 1 array def /dA 4 array def /fA 1 array def /F{fill}def\n"
+    "/M{moveto}def /L{lineto}def /RM{rmoveto}def /RL{rlineto}def\n"
+    "/RGB{setrgbcolor}def /SG{setgray}def /S{stroke}def\n"
+    "/CP{closepath}def /SW{stringwidth}def /T{translate}def\n"
+    "/R{rotate}def /I{index}def /GS{gsave}def /GR{grestore}def\n"
+    "/SSF{fA 0 get findfont exch scalefont setfont}def\n"
+    "/Font{findfont exch scalefont setfont}def\n"
+    "/Th{sA 0 get div setlinewidth}def /Da{sA 0 get div put}def\n"
+    "/Re{M dup 0 RL exch 0 exch RL neg 0 RL CP}def\n"
+    "/RS{Re S}def /RF{Re F}def /RR{4 copy RF GS 0 SG RS GR}def\n"
+    "/Ci{0 360 arc}def /CS{Ci S}def /CF{Ci F}def /CC{3 copy CF GS 0 SG CS GR}def\n"
+    "/Ta{M L L CP}def /TS{Ta S}def /TF{Ta F}def /TT{6 copy TF GS 0 SG TS GR}def\n"
+    "/Qa{M L L L CP}def /QS{Qa S}def /QF{Qa F}def /QQ{8 copy QF GS 0 SG QS GR}def\n"
+    "/Go{3 I SW pop mul -0.5 mul exch -0.5 mul 2 I mul M}def\n"
+    "/Blank{GS 1 SG 0 1 I RL 1 I SW RL 0 exch neg RL CP F GR}def\n"
+    "/W{GS T Go pop}def /WR{GS T R Go pop}def\n"
+    "/WB{GS T Go Blank}def /WRB{GS T R Go Blank}def\n"
+    "%Origin:\n";
+
+// The file with its creation date replaced by a fixed one (checked for form).
+std::string page(const std::string& path) {
+    std::string text = read_file(path);
+    const std::regex date("%%CreationDate: \\d\\d-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-\\d{4} "
+                          "[0-2]\\d:[0-5]\\d\n");
+    std::smatch m;
+    EXPECT_TRUE(std::regex_search(text, m, date)) << text.substr(0, 200);
+    return std::regex_replace(text, date, "%%CreationDate: DATE\n");
+}
+
+std::string expected(const char* bbox, const char* title, const char* origin, const char* scale) {
+    return std::string("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:") + bbox + "\n%%Title: " + title +
+           "\n%%Creator:\n%%CreationDate: DATE\n" + kProlog + origin + " T\n%%EndProlog\nsA 0" + scale +
+           " put sA 0 get dup scale\n0 setlinewidth 0 SG newpath\nshowpage\n%%EOF\n";
+}
+
+TEST(PostScriptPage, HeaderAndScale) {
+    struct Case {
+        std::string title;
+        float w, h, zoom;
+        const char* title_line;
+        const char* bbox;
+        const char* origin;
+        const char* scale;
+    };
+    const Case cases[] = {
+        {"by Monplot", 1.0f, 1.25f, 1.0f, "by Monplot", "   20  112  570  800", "  20 112", "  550.000"},
+        {"", 1.0f, 1.25f, 0.5f, "", "   20  456  295  800", "  20 456", "  275.000"},
+        {std::string(" \t x\0 y  ", 9), 55.0f, 78.0f, 1.0f, "   x  y", "   20   20  570  800", "  20  20", "   10.000"},
+        {"wide", 2.0f, 1.0f, 1.0f, "wide", "   20  525  570  800", "  20 525", "  275.000"},
+        // h * s = 292.5 rounds away from zero.
+        {"half", 0.1f, 1.0f, 0.375f, "half", "   20  507   49  800", "  20 507", "  292.500"},
+        {"huge", 1.0e-6f, 1.0e-6f, 1.0f, "huge", "   20  250  570  800", "  20 250", "*********"},
+    };
+    const std::string dir = scratch_dir();
+    for (const Case& c : cases) {
+        psdev d;
+        d.file = dir + "/p.eps" + std::string(40, ' ');
+        ASSERT_TRUE(psopen_n(d, c.title, 0.0f, 0.0f, c.w, c.h, c.zoom)) << c.title;
+        EXPECT_GE(d.unit, 101);
+        ASSERT_TRUE(psclose(d, "none"));
+        EXPECT_EQ(page(dir + "/p.eps"), expected(c.bbox, c.title_line, c.origin, c.scale)) << c.title;
+    }
+}
+
+std::string g_stop_message;
+void record_stop(const char* message) { g_stop_message = message; }
+
+// A stopped open, a file that cannot be created and a page that is never
+// closed all leave an existing file as it was, with no temporary file beside it.
+TEST(PostScriptPage, FailuresKeepTheOldFile) {
+    const std::string dir = scratch_dir();
+    const std::string path = dir + "/old.eps";
+    write_file(path, "old page\n");
+    set_stop_handler(record_stop);
+    for (float zoom : {0.0f, -1.0f}) {
+        g_stop_message.clear();
+        psdev d;
+        d.file = path;
+        EXPECT_FALSE(psopen_n(d, "t", 0, 0, 1, 1, zoom));
+        EXPECT_EQ(g_stop_message, "psopen_n: zoom <= 0!");
+        EXPECT_FALSE(d.is_open());
+    }
+    set_stop_handler(nullptr);
+    {
+        psdev d;
+        d.file = dir + "/no/such/folder/x.eps";
+        EXPECT_FALSE(psopen_n(d, "t", 0, 0, 1, 1, 1));
+        EXPECT_FALSE(psclose(d, "none"));
+    }
+    {
+        psdev d;
+        d.file = path;
+        ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, 1));
+        psline(d, 0, 0, 1, 1);
+    }
+    EXPECT_EQ(read_file(path), "old page\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+
+    // A NaN zoom is not stopped; an unfinished page can be kept as it stands;
+    // the device opens again after that.
+    psdev d;
+    d.file = path;
+    ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, std::nanf("")));
+    psstroke(d);
+    ASSERT_TRUE(d.keep_unfinished());
+    EXPECT_FALSE(d.is_open());
+    const std::string kept = read_file(path);
+    EXPECT_EQ(kept.substr(kept.size() - 30), "0 setlinewidth 0 SG newpath\nS\n");
+    ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, 1));
+    ASSERT_TRUE(psclose(d, "none"));
+    EXPECT_EQ(read_file(path).substr(0, 59), "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  250  570  800\n");
+}
+
+// psclose runs "action file" unless the action is "none" in any case with
+// trailing blanks; the command sees the finished file.
+TEST(PostScriptPage, CloseAction) {
+    const std::string dir = scratch_dir();
+    const std::string log = dir + "/log";
+    for (const char* name : {"none", "NONE", "None"}) {
+        const std::string script = dir + "/" + name;
+        write_file(script, "#!/bin/sh\necho \"" + std::string(name) + " $1 $(tail -n 1 \"$1\")\" >> " + log + "\n");
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    }
+    const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+    setenv("PATH", (dir + ":" + old_path).c_str(), 1);
+    const std::string eps = dir + "/f.eps";
+    struct Case {
+        std::string action;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {"none", ""},
+        {"NONE", ""},
+        {"None   ", ""},
+        {"none ", ""},
+        {" none", "none " + eps + " %%EOF\n"},
+        {"echo >>" + log, eps + "\n"},
+        {"false", ""},  // a failing command is of no interest
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(log);
+        psdev d;
+        d.file = eps;
+        ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, 1));
+        EXPECT_TRUE(psclose(d, c.action)) << c.action;
+        EXPECT_EQ(read_file(log), c.logged) << "action '" << c.action << "'";
+    }
+    setenv("PATH", old_path.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace morvane
