@@ -20,15 +20,14 @@ using morvane::testing::scratch_dir;
 using morvane::testing::write_file;
 
 const char* const kProlog =
-    "%%EndComments\n%%BeginProlog\n"
-    "/reencsmalldict 12 dict def\n/ReEncodeSmall\n{reencsmalldict begin\n/newcodesandnames exch def\n"
-    "/newfontname exch def\n/basefontname exch def\n/basefontdict basefontname findfont def\n"
-    "/newfont basefontdict maxlength dict def\nbasefontdict\n {exch dup /FID ne {dup /Encoding eq\n"
-    " {exch dup length array copy newfont 3 1 roll put}\n {exch newfont 3 1 roll put} ifelse}\n"
-    " {pop pop} ifelse} forall\nnewfont /FontName newfontname put\nnewcodesandnames aload pop\n"
-    "newcodesandnames length 2 idiv\n{newfont /Encoding get 3 1 roll put} repeat\n"
-    "newfontname newfont definefont pop end} def\n"
-    "/scandvec [\n8#321 /adieresis   8#331 /Adieresis\n8#322 /odieresis   8#332 /Odieresis\n"
+    "%%EndComments\n%%BeginProlog\n/reencsmalldict 12 dict def\n/ReEncodeSmall\n{reencsmalldict begin\n"
+    "/newcodesandnames exch def\n/newfontname exch def\n/basefontname exch def\n"
+    "/basefontdict basefontname findfont def\n/newfont basefontdict maxlength dict def\nbasefontdict\n"
+    " {exch dup /FID ne {dup /Encoding eq\n {exch dup length array copy newfont 3 1 roll put}\n"
+    " {exch newfont 3 1 roll put} ifelse}\n {pop pop} ifelse} forall\nnewfont /FontName newfontname put\n"
+    "newcodesandnames aload pop\nnewcodesandnames length 2 idiv\n"
+    "{newfont /Encoding get 3 1 roll put} repeat\nnewfontname newfont definefont pop end} def\n/scandvec [\n"
+    "8#321 /adieresis   8#331 /Adieresis\n8#322 /odieresis   8#332 /Odieresis\n"
     "8#323 /aring       8#333 /Aring\n8#324 /udieresis   8#334 /Udieresis\n8#325 /eacute      8#335 /Eacute\n"
     "8#326 /egrave      8#336 /Egrave\n8#327 /ocircumflex 8#337 /Ocircumflex\n8#346 /mu ] def\n"
     "/sA 1 array def /dA 4 array def /fA 1 array def /F{fill}def\n"
@@ -36,8 +35,7 @@ const char* const kProlog =
     "/RGB{setrgbcolor}def /SG{setgray}def /S{stroke}def\n"
     "/CP{closepath}def /SW{stringwidth}def /T{translate}def\n"
     "/R{rotate}def /I{index}def /GS{gsave}def /GR{grestore}def\n"
-    "/SSF{fA 0 get findfont exch scalefont setfont}def\n"
-    "/Font{findfont exch scalefont setfont}def\n"
+    "/SSF{fA 0 get findfont exch scalefont setfont}def\n/Font{findfont exch scalefont setfont}def\n"
     "/Th{sA 0 get div setlinewidth}def /Da{sA 0 get div put}def\n"
     "/Re{M dup 0 RL exch 0 exch RL neg 0 RL CP}def\n"
     "/RS{Re S}def /RF{Re F}def /RR{4 copy RF GS 0 SG RS GR}def\n"
@@ -45,10 +43,8 @@ const char* const kProlog =
     "/Ta{M L L CP}def /TS{Ta S}def /TF{Ta F}def /TT{6 copy TF GS 0 SG TS GR}def\n"
     "/Qa{M L L L CP}def /QS{Qa S}def /QF{Qa F}def /QQ{8 copy QF GS 0 SG QS GR}def\n"
     "/Go{3 I SW pop mul -0.5 mul exch -0.5 mul 2 I mul M}def\n"
-    "/Blank{GS 1 SG 0 1 I RL 1 I SW RL 0 exch neg RL CP F GR}def\n"
-    "/W{GS T Go pop}def /WR{GS T R Go pop}def\n"
-    "/WB{GS T Go Blank}def /WRB{GS T R Go Blank}def\n"
-    "%Origin:\n";
+    "/Blank{GS 1 SG 0 1 I RL 1 I SW RL 0 exch neg RL CP F GR}def\n/W{GS T Go pop}def /WR{GS T R Go pop}def\n"
+    "/WB{GS T Go Blank}def /WRB{GS T R Go Blank}def\n%Origin:\n";
 
 // The file with its creation date replaced by a fixed one (checked for form).
 std::string page(const std::string& path) {
