@@ -45,12 +45,6 @@ float distseg(float px, float py, float x1, float y1, float x2, float y2) {
 
 namespace {
 
-// The farthest of a run of points from one chord, as distseg measures it.
-// The chord's own terms are computed once; every per-point operation is the
-// one distseg performs, in the same order, so each squared distance is bit for
-// bit the one distseg takes the root of. Roots are taken only where they can
-// decide the farthest point (the root is monotonic), which lets the per-point
-// work vectorise.
 // The per-chord work is inlined into each instruction-set version below.
 #define MORVANE_INLINE inline __attribute__((always_inline))
 
@@ -59,6 +53,12 @@ namespace {
 constexpr int lanes = 8;
 typedef float Vec __attribute__((vector_size(lanes * sizeof(float))));
 
+// Squared distances of points from one chord, as distseg measures them. The
+// chord's own terms are computed once; every per-point operation is the one
+// distseg performs, in the same order, so each square is bit for bit the one
+// distseg takes the root of. Roots are taken only where they can decide the
+// farthest point (the root is monotonic), which lets the per-point work
+// vectorise.
 class Chord {
 public:
     Chord(float x1, float y1, float x2, float y2)
@@ -131,7 +131,6 @@ MORVANE_INLINE float root(float s) { return static_cast<float>(std::sqrt(static_
 
 // Largest of s[0..n), ignoring NaN; 0 when none is larger.
 MORVANE_INLINE float largest(const float* s, int n) {
-    constexpr int lanes = 8;
     float m[lanes] = {};
     int i = 0;
     for (; i + lanes <= n; i += lanes)
@@ -196,7 +195,7 @@ FarthestFn best_farthest() { return farthest_base; }
 
 std::int32_t thin(std::int32_t n0, std::int32_t nbeg, std::int32_t nend, std::span<const float> xv,
                   std::span<const float> yv, float tol, std::span<std::int32_t> intp,
-                  FarthestFn farthest) {
+                  FarthestFn find) {
     if (nbeg < n0) {
         stop_run("DOUPEU: nbeg < n0!");
         return 0;
@@ -235,7 +234,7 @@ std::int32_t thin(std::int32_t n0, std::int32_t nbeg, std::int32_t nend, std::sp
         while (top < cap) {
             const std::int32_t b = out[top];
             if (b > a + 1) {
-                const Farthest f = farthest(x, y, a, b);
+                const Farthest f = find(x, y, a, b);
                 if (f.d > tol) {
                     out[--top] = f.k;
                     continue;
