@@ -45,7 +45,7 @@ void BM_pspoly(benchmark::State& state) {
                             static_cast<std::int64_t>(std::filesystem::file_size(path)));
     std::filesystem::remove(path);
 }
-BENCHMARK(BM_pspoly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_pspoly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_fwrite_same_bytes(benchmark::State& state) {
     const Line line;
@@ -65,7 +65,7 @@ void BM_fwrite_same_bytes(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
     std::filesystem::remove(path);
 }
-BENCHMARK(BM_fwrite_same_bytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_fwrite_same_bytes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
