@@ -21,6 +21,7 @@
 namespace morvane {
 
 // The device: output file, scale and origin, and the point counter of psmark.
+// Lines drawn while it is closed only collect in its buffer; psopen_n starts afresh.
 class psdev {
 public:
     psdev() = default;
