@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "input/varin.hpp"
+#include "support/test_support.hpp"
+
+namespace morvane {
+namespace {
+
+using testing::open_fd_count;
+using testing::scratch_dir;
+using testing::write_file;
+
+constexpr float U = 7777.0f;  // an entry VARIN01 must not touch
+
+// "{D}" stands for the test's folder.
+std::string with_dir(std::string s, const std::string& dir) {
+    for (std::size_t p; (p = s.find("{D}")) != std::string::npos;) s.replace(p, 3, dir);
+    return s;
+}
+
+// Data files of the tests.
+const std::vector<std::pair<std::string, std::string>> kFiles = {
+    {"two.dat", "! two years\n!Year A\n1990 10.0\n2010 30.0\n"},
+    {"cols.dat", "!Year Ca Mg K\n2000 1 2 3\n2001 4 5 6\n2002,7,8,9"},
+    {"crlf.dat", "!Year\tCa,Mg\r\n2000 1 2\r\n\r\n2001 4 5\r\n"},
+    {"noheader.dat", "Year Ca Mg\n2000 1 2\n2001 3 4\n"},
+    {"miss.dat", "!Y v\n2000 1.0\n2001 -99\n2002 -98.9\n2003 -99.0\n2004 5\n"},
+    {"allmiss.dat", "!Y v w\n2000 -99 1\n\n2001 -100 2\n"},
+    {"comments.dat", "!a\n!b\n"},
+    {"empty.dat", ""},
+    {"blanks.dat", "\n  \n\t\n"},
+    {"1.5E-3", "1990 2.5\n"},
+    {"badyear.dat", "!Y v\n2000 1\n2000.5 2\n"},
+    {"short.dat", "!Y a b\n\n2000 1 2\n2001 1\n"},
+    {"word.dat", "!Y a b\n2000 1 x\n"},
+    {"later.dat", "!Y a\n2000 1\n! a note\n2001 3\n"},
+    {"monthly.dat",
+     "!Year v\n"
+     "2000 1\n2000 2\n2000 3\n2000 4\n2000 5\n2000 6\n2000 7\n2000 8\n2000 9\n2000 10\n2000 11\n2000 12\n"
+     "2002 13\n2002 14\n2002 15\n2002 16\n2002 17\n2002 18\n2002 19\n2002 20\n2002 21\n2002 22\n2002 23\n2002 24\n"},
+    {"badgroup.dat",
+     "!Year v\n"
+     "1999 1\n1999 1\n1999 1\n1999 1\n1999 1\n1999 1\n1999 1\n1999 1\n1999 1\n1999 1\n1999 1\n1999 1\n"
+     "2000 1\n2000 1\n2000 1\n2000 1\n2000 1\n2000 1\n2000 1\n2000 1\n2000 1\n2000 1\n2000 1\n2001 1\n"},
+    {"gapstep.dat",
+     "!Year v\n"
+     "2000 1\n2000 2\n2000 -99\n2000 4\n2000 5\n2000 6\n2000 7\n2000 8\n2000 9\n2000 10\n2000 11\n2000 12\n"},
+};
+
+struct Case {
+    const char* what;
+    std::string text;  // the series value
+    int n0, iyrb, iyre, ns;
+    std::string msg;  // the message
+    std::vector<float> want;  // the whole series VEC(N0..), filled with U before the call
+};
+
+TEST(Varin01, ValuesFilesAndMessages) {
+    const std::string dir = scratch_dir();
+    for (const auto& [name, text] : kFiles) write_file(dir + "/" + name, text);
+    const std::string D = dir;
+
+    const std::vector<Case> cases = {
+        // constants and the marker
+        {"constant", " 0.5 ", 1999, 2000, 2002, 1, "", {U, 0.5f, 0.5f, 0.5f, U}},
+        {"constant, tab, steps", "\t-2.", 2000, 2000, 2000, 3, "", {-2, -2, -2, U}},
+        {"constant, signed", "+3", 2000, 2000, 2001, 1, "", {3, 3, U}},
+        {"marker", " = ", 1999, 2000, 2002, 1, "", {U, -999999.0f, U, U, U}},
+        {"marker with a column", "=;\\3", 2000, 2000, 2001, 2, "", {-999999.0f, U, U, U, U}},
+        {"blank value", "   ", 2000, 2000, 2001, 1, "xVARIN01: No value given!", {U, U, U}},
+        {"bad constant", " 1.2.3", 2000, 2000, 2001, 1, "xVARIN01: Bad value  1.2.3  !", {U, U, U}},
+        {"iyrb < n0", "0.5", 2001, 2000, 2001, 1, "xVARINO1: iyrb < n0!", {U, U, U}},
+        // file part: 1.5E-3 is a file name
+        {"exponent form is a file", "1.5E-3", 2000, 2000, 2001, 1, "xVARIN01: File  1.5E-3  does not exist!",
+         {U, U, U}},
+        {"file named 1.5E-3", "{D}/1.5E-3", 2000, 2000, 2001, 1, "", {2.5f, 2.5f, U}},
+        {"missing file", "{D}/none.dat ;\\2", 2000, 2000, 2001, 1,
+         "xVARIN01: File  {D}/none.dat  does not exist!", {U, U, U}},
+        // interpolation and holding the ends
+        {"between 1990 and 2010", "{D}/two.dat", 2000, 2000, 2005, 1, "", {20, 21, 22, 23, 24, 25, U}},
+        {"before 1990", "{D}/two.dat;\\1", 1980, 1980, 1985, 1, "", {10, 10, 10, 10, 10, 10, U}},
+        {"after 2010", "{D}/two.dat", 2020, 2020, 2021, 1, "", {30, 30, U}},
+        {"-99 missing, -98.9 valid", "{D}/miss.dat", 2000, 2000, 2004, 1, "",
+         {1.0f, -48.95f, -98.9f, -46.95f, 5.0f, U}},
+        // columns, factor and offset
+        {"blank column spec", "{D}/cols.dat;  ", 2000, 2000, 2002, 1, "", {1, 4, 7, U}},
+        {"\\3 alone", "{D}/cols.dat;\\3", 2000, 2000, 2002, 1, "", {3, 6, 9, U}},
+        {"2*\\3+-1", "{D}/cols.dat;2*\\3+-1", 2000, 2000, 2002, 1, "", {5, 11, 17, U}},
+        {"name Mg", "{D}/cols.dat;Mg", 2000, 2000, 2002, 1, "", {2, 5, 8, U}},
+        {"name with factor", "{D}/cols.dat;0.5*K", 2000, 2000, 2001, 1, "", {1.5f, 3, U}},
+        {"name not found", "{D}/cols.dat;Na", 2000, 2000, 2001, 1,
+         "xVARIN01: Column with name  Na  not found in  {D}/cols.dat", {U, U, U}},
+        {"name of the year column", "{D}/cols.dat;!Year", 2000, 2000, 2001, 1, "", {1, 4, U}},
+        {"CRLF, tab and comma header", "{D}/crlf.dat;Mg", 2000, 2000, 2001, 1, "", {2, 5, U}},
+        {"header without comment mark", "{D}/noheader.dat;Mg", 2000, 2000, 2001, 1, "", {2, 4, U}},
+        {"comment between data", "{D}/later.dat", 2000, 2000, 2001, 1, "", {1, 3, U}},
+        // the failures of the data file
+        {"only comments", "{D}/comments.dat", 2000, 2000, 2001, 1,
+         "xVARIN01: File  {D}/comments.dat  holds no data!", {U, U, U}},
+        {"empty file", "{D}/empty.dat", 2000, 2000, 2001, 1, "xVARIN01: File  {D}/empty.dat  holds no data!",
+         {U, U, U}},
+        {"only blank lines", "{D}/blanks.dat;\\2", 2000, 2000, 2001, 1,
+         "xVARIN01: File {D}/blanks.dat: No data in column   2", {U, U, U}},
+        {"no valid value", "{D}/allmiss.dat", 2000, 2000, 2001, 1,
+         "xVARIN01: File {D}/allmiss.dat: No data in column   1", {U, U, U}},
+        {"non-integer year", "{D}/badyear.dat", 2000, 2000, 2001, 1,
+         "xVARIN01: File {D}/badyear.dat: Bad data in line     3", {U, U, U}},
+        {"too few numbers", "{D}/short.dat;\\2", 2000, 2000, 2001, 1,
+         "xVARIN01: File {D}/short.dat: Bad data in line     4", {U, U, U}},
+        {"not a number", "{D}/word.dat;\\2", 2000, 2000, 2001, 1,
+         "xVARIN01: File {D}/word.dat: Bad data in line     2", {U, U, U}},
+        {"items after the column are not read", "{D}/word.dat;\\1", 2000, 2000, 2000, 1, "", {1, U}},
+        // twelve steps per year
+        {"monthly", "{D}/monthly.dat", 2000, 2001, 2001, 12, "",
+         {7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, U}},
+        {"wrong group", "{D}/badgroup.dat", 2000, 2000, 2000, 12,
+         "xVARIN01: File {D}/badgroup.dat: Wrong number of data in year 2000 (?)",
+         {U, U, U, U, U, U, U, U, U, U, U, U, U}},
+        {"a step without data", "{D}/gapstep.dat", 2000, 2000, 2000, 12, "xVARIN01: Error in vecintp!",
+         {1, 2, U, U, U, U, U, U, U, U, U, U, U}},
+    };
+    for (const Case& c : cases) {
+        std::vector<float> vec(c.want.size(), U);
+        const std::string msg = varin01(with_dir(c.text, D), c.n0, c.iyrb, c.iyre, c.ns, -99.0f, vec);
+        EXPECT_EQ(msg, with_dir(c.msg, D)) << c.what;
+        EXPECT_EQ(vec, c.want) << c.what;
+    }
+}
+
+TEST(Varin01, ArgumentsOfThisLibrary) {
+    std::vector<float> vec(3, U);
+    EXPECT_EQ(varin01("1", 2000, 2000, 2000, 0, -99.0f, vec), "xVARIN01: ns < 1!");
+    EXPECT_EQ(varin01("1", 2000, 2000, 2003, 1, -99.0f, vec), "xVARIN01: Series array too short for the run!");
+    EXPECT_EQ(varin01("=", 2000, 2003, 2002, 1, -99.0f, vec), "xVARIN01: Series array too short for the run!");
+    EXPECT_EQ(vec, std::vector<float>(3, U));
+    // A message never exceeds 127 characters.
+    EXPECT_EQ(varin01(std::string(200, 'a'), 2000, 2000, 2000, 1, -99.0f, vec).size(), 127u);
+}
+
+TEST(Varin01, LeavesNoFileOpen) {
+    const std::string dir = scratch_dir();
+    write_file(dir + "/good.dat", "!Year a b\n2000 1 2\n2002 3 4\n");
+    write_file(dir + "/bad.dat", "!Year a b\n2000 1 2\n2001 x 4\n");
+    const std::string texts[] = {dir + "/good.dat;b", dir + "/bad.dat;\\1", dir + "/good.dat;c",
+                                 dir + "/none.dat", dir + "/bad.dat;\\2"};
+    const int before = open_fd_count();
+    std::vector<float> vec(4);
+    int failed = 0;
+    for (int i = 0; i < 2000; ++i) failed += !varin01(texts[i % 5], 2000, 2000, 2003, 1, -99.0f, vec).empty();
+    EXPECT_EQ(failed, 1600);
+    EXPECT_EQ(open_fd_count(), before);
+}
+
+}  // namespace
+}  // namespace morvane
