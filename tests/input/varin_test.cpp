@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,11 +17,17 @@ using testing::write_file;
 
 constexpr float U = 7777.0f;  // an entry VARIN01 must not touch
 
-// "{D}" stands for the test's folder.
-std::string with_dir(std::string s, const std::string& dir) {
-    for (std::size_t p; (p = s.find("{D}")) != std::string::npos;) s.replace(p, 3, dir);
-    return s;
-}
+// Runs a test in its scratch folder, so that file names (and messages) are short.
+class InFolder {
+public:
+    explicit InFolder(const std::string& dir) : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~InFolder() { std::filesystem::current_path(old_); }
+
+private:
+    std::filesystem::path old_;
+};
 
 // Data files of the tests.
 const std::vector<std::pair<std::string, std::string>> kFiles = {
@@ -62,7 +69,7 @@ struct Case {
 TEST(Varin01, ValuesFilesAndMessages) {
     const std::string dir = scratch_dir();
     for (const auto& [name, text] : kFiles) write_file(dir + "/" + name, text);
-    const std::string D = dir;
+    const InFolder here(dir);
 
     const std::vector<Case> cases = {
         // constants and the marker
@@ -75,58 +82,59 @@ TEST(Varin01, ValuesFilesAndMessages) {
         {"bad constant", " 1.2.3", 2000, 2000, 2001, 1, "xVARIN01: Bad value  1.2.3  !", {U, U, U}},
         {"iyrb < n0", "0.5", 2001, 2000, 2001, 1, "xVARINO1: iyrb < n0!", {U, U, U}},
         // file part: 1.5E-3 is a file name
-        {"exponent form is a file", "1.5E-3", 2000, 2000, 2001, 1, "xVARIN01: File  1.5E-3  does not exist!",
-         {U, U, U}},
-        {"file named 1.5E-3", "{D}/1.5E-3", 2000, 2000, 2001, 1, "", {2.5f, 2.5f, U}},
-        {"missing file", "{D}/none.dat ;\\2", 2000, 2000, 2001, 1,
-         "xVARIN01: File  {D}/none.dat  does not exist!", {U, U, U}},
+        {"exponent form is a file name", "1.5E-3", 2000, 2000, 2001, 1, "", {2.5f, 2.5f, U}},
+        {"no such file", "2.5E-3", 2000, 2000, 2001, 1, "xVARIN01: File  2.5E-3  does not exist!", {U, U, U}},
+        {"missing file", "none.dat ;\\2", 2000, 2000, 2001, 1,
+         "xVARIN01: File  none.dat  does not exist!", {U, U, U}},
         // interpolation and holding the ends
-        {"between 1990 and 2010", "{D}/two.dat", 2000, 2000, 2005, 1, "", {20, 21, 22, 23, 24, 25, U}},
-        {"before 1990", "{D}/two.dat;\\1", 1980, 1980, 1985, 1, "", {10, 10, 10, 10, 10, 10, U}},
-        {"after 2010", "{D}/two.dat", 2020, 2020, 2021, 1, "", {30, 30, U}},
-        {"-99 missing, -98.9 valid", "{D}/miss.dat", 2000, 2000, 2004, 1, "",
+        {"between 1990 and 2010", "two.dat", 2000, 2000, 2005, 1, "", {20, 21, 22, 23, 24, 25, U}},
+        {"before 1990", "two.dat;\\1", 1980, 1980, 1985, 1, "", {10, 10, 10, 10, 10, 10, U}},
+        {"after 2010", "two.dat", 2020, 2020, 2021, 1, "", {30, 30, U}},
+        {"-99 missing, -98.9 valid", "miss.dat", 2000, 2000, 2004, 1, "",
          {1.0f, -48.95f, -98.9f, -46.95f, 5.0f, U}},
         // columns, factor and offset
-        {"blank column spec", "{D}/cols.dat;  ", 2000, 2000, 2002, 1, "", {1, 4, 7, U}},
-        {"\\3 alone", "{D}/cols.dat;\\3", 2000, 2000, 2002, 1, "", {3, 6, 9, U}},
-        {"2*\\3+-1", "{D}/cols.dat;2*\\3+-1", 2000, 2000, 2002, 1, "", {5, 11, 17, U}},
-        {"name Mg", "{D}/cols.dat;Mg", 2000, 2000, 2002, 1, "", {2, 5, 8, U}},
-        {"name with factor", "{D}/cols.dat;0.5*K", 2000, 2000, 2001, 1, "", {1.5f, 3, U}},
-        {"name not found", "{D}/cols.dat;Na", 2000, 2000, 2001, 1,
-         "xVARIN01: Column with name  Na  not found in  {D}/cols.dat", {U, U, U}},
-        {"name of the year column", "{D}/cols.dat;!Year", 2000, 2000, 2001, 1, "", {1, 4, U}},
-        {"CRLF, tab and comma header", "{D}/crlf.dat;Mg", 2000, 2000, 2001, 1, "", {2, 5, U}},
-        {"header without comment mark", "{D}/noheader.dat;Mg", 2000, 2000, 2001, 1, "", {2, 4, U}},
-        {"comment between data", "{D}/later.dat", 2000, 2000, 2001, 1, "", {1, 3, U}},
+        {"blank column spec", "cols.dat;  ", 2000, 2000, 2002, 1, "", {1, 4, 7, U}},
+        {"\\3 alone", "cols.dat;\\3", 2000, 2000, 2002, 1, "", {3, 6, 9, U}},
+        {"2*\\3+-1", "cols.dat;2*\\3+-1", 2000, 2000, 2002, 1, "", {5, 11, 17, U}},
+        // F * V and then + A, each rounded to float (in double the first is -7.45e-9)
+        {"float scaling", "cols.dat;0.1*\\3+-0.3", 2000, 2000, 2002, 1, "",
+         {0.0f, 0.30000001192092896f, 0.6000000238418579f, U}},
+        {"name Mg", "cols.dat;Mg", 2000, 2000, 2002, 1, "", {2, 5, 8, U}},
+        {"name with factor", "cols.dat;0.5*K", 2000, 2000, 2001, 1, "", {1.5f, 3, U}},
+        {"name not found", "cols.dat;Na", 2000, 2000, 2001, 1,
+         "xVARIN01: Column with name  Na  not found in  cols.dat", {U, U, U}},
+        {"name of the year column", "cols.dat;!Year", 2000, 2000, 2001, 1, "", {1, 4, U}},
+        {"CRLF, tab and comma header", "crlf.dat;Mg", 2000, 2000, 2001, 1, "", {2, 5, U}},
+        {"header without comment mark", "noheader.dat;Mg", 2000, 2000, 2001, 1, "", {2, 4, U}},
+        {"comment between data", "later.dat", 2000, 2000, 2001, 1, "", {1, 3, U}},
         // the failures of the data file
-        {"only comments", "{D}/comments.dat", 2000, 2000, 2001, 1,
-         "xVARIN01: File  {D}/comments.dat  holds no data!", {U, U, U}},
-        {"empty file", "{D}/empty.dat", 2000, 2000, 2001, 1, "xVARIN01: File  {D}/empty.dat  holds no data!",
+        {"only comments", "comments.dat", 2000, 2000, 2001, 1,
+         "xVARIN01: File  comments.dat  holds no data!", {U, U, U}},
+        {"empty file", "empty.dat", 2000, 2000, 2001, 1, "xVARIN01: File  empty.dat  holds no data!",
          {U, U, U}},
-        {"only blank lines", "{D}/blanks.dat;\\2", 2000, 2000, 2001, 1,
-         "xVARIN01: File {D}/blanks.dat: No data in column   2", {U, U, U}},
-        {"no valid value", "{D}/allmiss.dat", 2000, 2000, 2001, 1,
-         "xVARIN01: File {D}/allmiss.dat: No data in column   1", {U, U, U}},
-        {"non-integer year", "{D}/badyear.dat", 2000, 2000, 2001, 1,
-         "xVARIN01: File {D}/badyear.dat: Bad data in line     3", {U, U, U}},
-        {"too few numbers", "{D}/short.dat;\\2", 2000, 2000, 2001, 1,
-         "xVARIN01: File {D}/short.dat: Bad data in line     4", {U, U, U}},
-        {"not a number", "{D}/word.dat;\\2", 2000, 2000, 2001, 1,
-         "xVARIN01: File {D}/word.dat: Bad data in line     2", {U, U, U}},
-        {"items after the column are not read", "{D}/word.dat;\\1", 2000, 2000, 2000, 1, "", {1, U}},
+        {"only blank lines", "blanks.dat;\\2", 2000, 2000, 2001, 1,
+         "xVARIN01: File blanks.dat: No data in column   2", {U, U, U}},
+        {"no valid value", "allmiss.dat", 2000, 2000, 2001, 1,
+         "xVARIN01: File allmiss.dat: No data in column   1", {U, U, U}},
+        {"non-integer year", "badyear.dat", 2000, 2000, 2001, 1,
+         "xVARIN01: File badyear.dat: Bad data in line     3", {U, U, U}},
+        {"too few numbers", "short.dat;\\2", 2000, 2000, 2001, 1,
+         "xVARIN01: File short.dat: Bad data in line     4", {U, U, U}},
+        {"not a number", "word.dat;\\2", 2000, 2000, 2001, 1,
+         "xVARIN01: File word.dat: Bad data in line     2", {U, U, U}},
+        {"items after the column are not read", "word.dat;\\1", 2000, 2000, 2000, 1, "", {1, U}},
         // twelve steps per year
-        {"monthly", "{D}/monthly.dat", 2000, 2001, 2001, 12, "",
+        {"monthly", "monthly.dat", 2001, 2001, 2001, 12, "",
          {7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, U}},
-        {"wrong group", "{D}/badgroup.dat", 2000, 2000, 2000, 12,
-         "xVARIN01: File {D}/badgroup.dat: Wrong number of data in year 2000 (?)",
+        {"wrong group", "badgroup.dat", 2000, 2000, 2000, 12,
+         "xVARIN01: File badgroup.dat: Wrong number of data in year 2000 (?)",
          {U, U, U, U, U, U, U, U, U, U, U, U, U}},
-        {"a step without data", "{D}/gapstep.dat", 2000, 2000, 2000, 12, "xVARIN01: Error in vecintp!",
+        {"a step without data", "gapstep.dat", 2000, 2000, 2000, 12, "xVARIN01: Error in vecintp!",
          {1, 2, U, U, U, U, U, U, U, U, U, U, U}},
     };
     for (const Case& c : cases) {
         std::vector<float> vec(c.want.size(), U);
-        const std::string msg = varin01(with_dir(c.text, D), c.n0, c.iyrb, c.iyre, c.ns, -99.0f, vec);
-        EXPECT_EQ(msg, with_dir(c.msg, D)) << c.what;
+        EXPECT_EQ(varin01(c.text, c.n0, c.iyrb, c.iyre, c.ns, -99.0f, vec), c.msg) << c.what;
         EXPECT_EQ(vec, c.want) << c.what;
     }
 }
