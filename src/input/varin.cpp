@@ -38,14 +38,80 @@ struct Entry {
 enum class LineResult { ok, bad };
 
 // Reads the year and the value of column c (the c-th number after the year;
-// c < 2 is the first) from a data line.
-LineResult read_line(std::string_view line, int c, std::int32_t& year, float& value) {
+// c < 2 is the first) from a data line with the free-format reader.
+LineResult read_line_free(std::string_view line, int c, std::int32_t& year, float& value) {
     ListReader in(line);
     if (in.read(year) != ReadStatus::ok) return LineResult::bad;
     for (int i = 1; i < c; ++i)
         if (in.read(value) != ReadStatus::ok) return LineResult::bad;
     if (in.read(value) != ReadStatus::ok) return LineResult::bad;
     return LineResult::ok;
+}
+
+bool digit(char ch) { return ch >= '0' && ch <= '9'; }
+bool gap(char ch) { return ch == ' ' || ch == '\t'; }
+
+// Length of the plain number at the start of s ([sign] digits [. digits]
+// [e|E [sign] digits], or with the digits only after the point), 0 when s
+// does not start with one. Only the length is found; nothing is converted.
+std::size_t plain_number(std::string_view s, bool integer) {
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t digits = 0;
+    while (i < n && digit(s[i])) ++i, ++digits;
+    if (integer) return digits > 0 ? i : 0;
+    if (i < n && s[i] == '.') {
+        ++i;
+        while (i < n && digit(s[i])) ++i, ++digits;
+    }
+    if (digits == 0) return 0;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+        std::size_t exp = 0;
+        while (i < n && digit(s[i])) ++i, ++exp;
+        if (exp == 0) return 0;
+    }
+    return i;
+}
+
+// Reads a data line. Lines of plain numbers separated by blanks, tabs or
+// single commas take a quick path: the numbers before the column are only
+// checked, not converted, and the year and the value are converted by the
+// free-format reader. Any other form (repeat counts, slashes, null values,
+// exponent letters d and D, bad items) goes to the free-format reader whole,
+// which gives the same values and decides what is bad.
+LineResult read_line(std::string_view line, int c, std::int32_t& year, float& value) {
+    std::size_t pos = 0;
+    const std::size_t n = line.size();
+    while (pos < n && gap(line[pos])) ++pos;
+    const std::size_t year_at = pos;
+    std::size_t year_end = pos;
+    // The year, the skipped numbers, and the value: items 0 .. max(c, 1).
+    const int last = c < 2 ? 1 : c;
+    for (int item = 0;; ++item) {
+        const std::size_t len = plain_number(line.substr(pos), item == 0);
+        if (len == 0) return read_line_free(line, c, year, value);
+        const std::size_t end = pos + len;
+        if (end < n && !gap(line[end]) && line[end] != ',') return read_line_free(line, c, year, value);
+        if (item == 0) year_end = end;
+        if (item == last) {
+            if (ListReader(line.substr(year_at, year_end - year_at)).read(year) != ReadStatus::ok)
+                return read_line_free(line, c, year, value);
+            if (ListReader(line.substr(pos, len)).read(value) != ReadStatus::ok)
+                return read_line_free(line, c, year, value);
+            return LineResult::ok;
+        }
+        // One separator: blanks, at most one comma, blanks.
+        pos = end;
+        while (pos < n && gap(line[pos])) ++pos;
+        if (pos < n && line[pos] == ',') {
+            ++pos;
+            while (pos < n && gap(line[pos])) ++pos;
+            if (pos < n && line[pos] == ',') return read_line_free(line, c, year, value);
+        }
+    }
 }
 
 std::string file_message(const std::string& file, std::string_view what) {
