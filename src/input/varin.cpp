@@ -1,6 +1,8 @@
 #include "input/varin.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <type_traits>
 #include <cstddef>
 #include <new>
 #include <stdexcept>
@@ -8,6 +10,7 @@
 
 #include "util/bytevec.hpp"
 #include "util/files.hpp"
+#include "util/format.hpp"
 #include "util/freeform.hpp"
 #include "util/numeric.hpp"
 #include "util/strings.hpp"
@@ -37,14 +40,32 @@ struct Entry {
 
 enum class LineResult { ok, bad };
 
+template <class T>
+using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
+
+// Reads one item into v; a null value (two commas, r*) is no number here, and
+// is told from a value by reading the item twice into different starting values.
+template <class T>
+bool read_number(ListReader& in, T& v) {
+    ListReader again = in;
+    T a{0}, b{1};
+    if (in.read(a) != ReadStatus::ok) return false;
+    again.read(b);
+    if (std::bit_cast<Bits<T>>(a) != std::bit_cast<Bits<T>>(b)) return false;  // null: left unchanged
+    v = a;
+    return true;
+}
+
 // Reads the year and the value of column c (the c-th number after the year;
-// c < 2 is the first) from a data line with the free-format reader.
+// c < 2 is the first) from a data line with the free-format reader. The
+// numbers between are read and dropped; a null value among them is allowed.
 LineResult read_line_free(std::string_view line, int c, std::int32_t& year, float& value) {
     ListReader in(line);
-    if (in.read(year) != ReadStatus::ok) return LineResult::bad;
+    if (!read_number(in, year)) return LineResult::bad;
+    float skipped = 0.0f;
     for (int i = 1; i < c; ++i)
-        if (in.read(value) != ReadStatus::ok) return LineResult::bad;
-    if (in.read(value) != ReadStatus::ok) return LineResult::bad;
+        if (in.read(skipped) != ReadStatus::ok) return LineResult::bad;
+    if (!read_number(in, value)) return LineResult::bad;
     return LineResult::ok;
 }
 
@@ -114,6 +135,13 @@ LineResult read_line(std::string_view line, int c, std::int32_t& year, float& va
     }
 }
 
+// A number of a message, written as under the edit descriptor Iw.
+std::string iw(std::int64_t v, int w) {
+    std::string out;
+    fmt::put_int(out, v, w);
+    return out;
+}
+
 std::string file_message(const std::string& file, std::string_view what) {
     return message_text("xVARIN01: File " + file + ": " + std::string(what));
 }
@@ -178,13 +206,13 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
         std::int32_t y = 0;
         float v = 0.0f;
         if (read_line(line, c, y, v) != LineResult::ok)
-            return file_message(file, "Bad data in line" + i2str(static_cast<int>(r.line_number()), 6));
+            return file_message(file, "Bad data in line" + iw(static_cast<std::int64_t>(r.line_number()), 6));
         int k = 1;
         if (ns > 1) {
             k = ++n;
             if (n == 1) y1 = y;
             if (n == ns) {
-                if (y != y1) return file_message(file, "Wrong number of data in year" + i2str(y1, 5) + " (?)");
+                if (y != y1) return file_message(file, "Wrong number of data in year" + iw(y1, 5) + " (?)");
                 n = 0;
             }
         }
@@ -194,7 +222,7 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
             entries.push_back({y, k, v});
         }
     }
-    if (entries.empty()) return file_message(file, "No data in column" + i2str(c, 4));
+    if (entries.empty()) return file_message(file, "No data in column" + iw(c, 4));
 
     // The table D(1..NS, YB..YE), one row of years per step, all missing.
     const std::size_t ny = static_cast<std::size_t>(std::int64_t{ye} - yb + 1);

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <random>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +49,11 @@ const std::vector<std::pair<std::string, std::string>> kFiles = {
     {"badyear.dat", "!Y v\n2000 1\n2000.5 2\n"},
     {"short.dat", "!Y a b\n\n2000 1 2\n2001 1\n"},
     {"word.dat", "!Y a b\n2000 1 x\n"},
+    {"forms.dat", "!Y a b c\n2000 2*1.5 3\n2001,,4,5\n2002 1d0;2 3 / x\n2003 -.5e1 +7. 3\n"},
+    {"after.dat", "2002 1d0;2 3 / x\n2003 -.5e1 +7. 3\n"},
+    {"nulls.dat", "!Y a b\n2000 1,,\n"},
+    {"slash.dat", "!Y a b\n2000 1 / 3\n"},
+    {"nullyear.dat", ",1990 1\n"},
     {"later.dat", "!Y a\n2000 1\n! a note\n2001 3\n"},
     {"monthly.dat",
      "!Year v\n"
@@ -122,6 +132,15 @@ TEST(Varin01, ValuesFilesAndMessages) {
          "xVARIN01: File short.dat: Bad data in line     4", {U, U, U}},
         {"not a number", "word.dat;\\2", 2000, 2000, 2001, 1,
          "xVARIN01: File word.dat: Bad data in line     2", {U, U, U}},
+        {"repeat, null, d exponent, semicolon", "forms.dat;\\2", 2000, 2000, 2003, 1, "", {1.5f, 4, 2, 7, U}},
+        {"null before the column", "forms.dat;\\3", 2001, 2001, 2001, 1, "", {5, U}},
+        {"a slash after the column", "after.dat", 2002, 2002, 2003, 1, "", {1, -5, U}},
+        {"null value", "nulls.dat;\\2", 2000, 2000, 2000, 1, "xVARIN01: File nulls.dat: Bad data in line     2",
+         {U, U}},
+        {"slash before the column", "slash.dat;\\2", 2000, 2000, 2000, 1,
+         "xVARIN01: File slash.dat: Bad data in line     2", {U, U}},
+        {"null year", "nullyear.dat", 1990, 1990, 1990, 1, "xVARIN01: File nullyear.dat: Bad data in line     1",
+         {U, U}},
         {"items after the column are not read", "word.dat;\\1", 2000, 2000, 2000, 1, "", {1, U}},
         // twelve steps per year
         {"monthly", "monthly.dat", 2001, 2001, 2001, 12, "",
@@ -136,6 +155,46 @@ TEST(Varin01, ValuesFilesAndMessages) {
         std::vector<float> vec(c.want.size(), U);
         EXPECT_EQ(varin01(c.text, c.n0, c.iyrb, c.iyre, c.ns, -99.0f, vec), c.msg) << c.what;
         EXPECT_EQ(vec, c.want) << c.what;
+    }
+}
+
+// Numbers of many forms read from a data file, value for value against the
+// reference runtime's list-directed READ of the same file (oracle_varin).
+TEST(Varin01, ReadsNumbersAsTheReferenceRuntime) {
+    const std::string dir = scratch_dir();
+    const std::string file = dir + "/numbers.dat";
+    const char* forms[] = {"0.1", "123.456789012", "1e-40", "3.4028235e38", "-.5", "5.", "1E5", "7", "+3.25",
+                           "9.999999e-1", "1.00000005", "16777217", "2.5e+3", "-98.9", "1d0", "2*0.3", "1.5D-2"};
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> any(-98.0, 1000.0);
+    std::string text;
+    const int years = 400;
+    char buf[40];
+    for (int y = 0; y < years; ++y) {
+        text += std::to_string(1000 + y);
+        for (int c = 0; c < 5; ++c) {
+            const unsigned pick = gen() % 24;
+            if (pick < 17) {
+                text += (c == 2 && y % 3 == 0) ? "," : " ";
+                text += forms[pick];
+            } else {
+                std::snprintf(buf, sizeof buf, " %.*g", static_cast<int>(pick - 14), any(gen));
+                text += buf;
+            }
+        }
+        text += y % 2 ? "\n" : "\r\n";
+    }
+    write_file(file, text);
+    for (int c = 1; c <= 5; ++c) {
+        std::istringstream oracle(testing::run_command(std::string(ORACLE_VARIN) + " " + file + " " + std::to_string(c)));
+        std::vector<float> vec(years, U);
+        ASSERT_EQ(varin01(file + ";\\" + std::to_string(c), 1000, 1000, 1000 + years - 1, 1, -99.0f, vec), "");
+        int lines = 0;
+        for (std::int64_t year, bits; oracle >> year >> bits; ++lines)
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(vec[static_cast<std::size_t>(year - 1000)]),
+                      static_cast<std::uint32_t>(bits))
+                << "column " << c << " year " << year;
+        EXPECT_EQ(lines, years) << c;
     }
 }
 
