@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <type_traits>
 #include <cstddef>
 #include <new>
@@ -69,68 +70,69 @@ LineResult read_line_free(std::string_view line, int c, std::int32_t& year, floa
     return LineResult::ok;
 }
 
-bool digit(char ch) { return ch >= '0' && ch <= '9'; }
+bool digit(char ch) { return static_cast<unsigned char>(ch - '0') < 10; }
 bool gap(char ch) { return ch == ' ' || ch == '\t'; }
 
-// Length of the plain number at the start of s ([sign] digits [. digits]
-// [e|E [sign] digits], or with the digits only after the point), 0 when s
-// does not start with one. Only the length is found; nothing is converted.
-std::size_t plain_number(std::string_view s, bool integer) {
-    std::size_t i = 0;
-    const std::size_t n = s.size();
-    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-    std::size_t digits = 0;
-    while (i < n && digit(s[i])) ++i, ++digits;
-    if (integer) return digits > 0 ? i : 0;
-    if (i < n && s[i] == '.') {
-        ++i;
-        while (i < n && digit(s[i])) ++i, ++digits;
+// The end of the plain number that starts at p ([sign] digits [. digits]
+// [e|E [sign] digits], or with the digits only after the point), nullptr when
+// none starts there. Only the extent is found; nothing is converted.
+const char* plain_number(const char* p, const char* end, bool integer) {
+    if (p < end && (*p == '+' || *p == '-')) ++p;
+    const char* const first = p;
+    while (p < end && digit(*p)) ++p;
+    if (integer) return p > first ? p : nullptr;
+    bool digits = p > first;
+    if (p < end && *p == '.') {
+        const char* const after = ++p;
+        while (p < end && digit(*p)) ++p;
+        digits = digits || p > after;
     }
-    if (digits == 0) return 0;
-    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-        std::size_t exp = 0;
-        while (i < n && digit(s[i])) ++i, ++exp;
-        if (exp == 0) return 0;
+    if (!digits) return nullptr;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < end && (*p == '+' || *p == '-')) ++p;
+        const char* const exp = p;
+        while (p < end && digit(*p)) ++p;
+        if (p == exp) return nullptr;
     }
-    return i;
+    return p;
 }
 
 // Reads a data line. Lines of plain numbers separated by blanks, tabs or
 // single commas take a quick path: the numbers before the column are only
-// checked, not converted, and the year and the value are converted by the
-// free-format reader. Any other form (repeat counts, slashes, null values,
-// exponent letters d and D, bad items) goes to the free-format reader whole,
-// which gives the same values and decides what is bad.
+// checked, not converted. Any other form (repeat counts, slashes, semicolons,
+// null values, exponent letters d and D, bad items) goes to the free-format
+// reader whole, which gives the same values and decides what is bad.
 LineResult read_line(std::string_view line, int c, std::int32_t& year, float& value) {
-    std::size_t pos = 0;
-    const std::size_t n = line.size();
-    while (pos < n && gap(line[pos])) ++pos;
-    const std::size_t year_at = pos;
-    std::size_t year_end = pos;
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* p = begin;
+    while (p < end && gap(*p)) ++p;
+    const char* year_at = p;
+    const char* year_end = p;
     // The year, the skipped numbers, and the value: items 0 .. max(c, 1).
     const int last = c < 2 ? 1 : c;
     for (int item = 0;; ++item) {
-        const std::size_t len = plain_number(line.substr(pos), item == 0);
-        if (len == 0) return read_line_free(line, c, year, value);
-        const std::size_t end = pos + len;
-        if (end < n && !gap(line[end]) && line[end] != ',') return read_line_free(line, c, year, value);
-        if (item == 0) year_end = end;
+        const char* const q = plain_number(p, end, item == 0);
+        if (q == nullptr || (q < end && !gap(*q) && *q != ',')) return read_line_free(line, c, year, value);
+        if (item == 0) year_end = q;
         if (item == last) {
-            if (ListReader(line.substr(year_at, year_end - year_at)).read(year) != ReadStatus::ok)
-                return read_line_free(line, c, year, value);
-            if (ListReader(line.substr(pos, len)).read(value) != ReadStatus::ok)
-                return read_line_free(line, c, year, value);
+            // Plain numbers convert exactly with from_chars, as the free-format
+            // reader does; anything out of range goes to that reader.
+            if (*year_at == '+') ++year_at;
+            if (*p == '+') ++p;
+            const auto ry = std::from_chars(year_at, year_end, year);
+            const auto rv = std::from_chars(p, q, value);
+            if (ry.ec != std::errc() || rv.ec != std::errc()) return read_line_free(line, c, year, value);
             return LineResult::ok;
         }
         // One separator: blanks, at most one comma, blanks.
-        pos = end;
-        while (pos < n && gap(line[pos])) ++pos;
-        if (pos < n && line[pos] == ',') {
-            ++pos;
-            while (pos < n && gap(line[pos])) ++pos;
-            if (pos < n && line[pos] == ',') return read_line_free(line, c, year, value);
+        p = q;
+        while (p < end && gap(*p)) ++p;
+        if (p < end && *p == ',') {
+            ++p;
+            while (p < end && gap(*p)) ++p;
+            if (p < end && *p == ',') return read_line_free(line, c, year, value);
         }
     }
 }

@@ -111,15 +111,23 @@ std::optional<TextReader> TextReader::open(const std::string& path) {
     if (!file_exists(path)) return std::nullopt;
     File f(path, "rb");
     if (!f.is_open()) return std::nullopt;
+    // Read straight into the text: the size first, then whatever follows.
     std::string text;
     std::error_code ec;
     const auto size = std::filesystem::file_size(std::filesystem::path(path), ec);
-    if (!ec) text.reserve(static_cast<std::size_t>(size) + 1);
-    std::array<char, 1 << 16> chunk;
-    for (;;) {
-        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), f.get());
-        text.append(chunk.data(), got);
-        if (got < chunk.size()) break;
+    std::size_t have = 0;
+    if (!ec && size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        have = std::fread(text.data(), 1, text.size(), f.get());
+        text.resize(have);
+    }
+    if (ec || have == static_cast<std::size_t>(size)) {
+        std::array<char, 1 << 16> chunk;
+        for (;;) {
+            const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), f.get());
+            text.append(chunk.data(), got);
+            if (got < chunk.size()) break;
+        }
     }
     if (std::ferror(f.get())) return std::nullopt;
     return from_text(std::move(text));
