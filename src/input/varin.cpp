@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
-#include <type_traits>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 #include "util/bytevec.hpp"
@@ -28,9 +29,6 @@ bool constant_text(std::string_view s) {
         return c == ' ' || c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9');
     });
 }
-
-// Blank lines of a data file carry nothing (zero bytes and tabs are blanks).
-bool blank_line(std::string_view line) { return is_blank(line); }
 
 // One valid value of the data file: its step k (1..NS) and year.
 struct Entry {
@@ -204,7 +202,7 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
     std::string_view line;
     while (r.next(line)) {
         if (!line.empty() && line.front() == '!') continue;
-        if (blank_line(line)) continue;
+        if (is_blank(line)) continue;  // zero bytes and tabs are blanks
         std::int32_t y = 0;
         float v = 0.0f;
         if (read_line(line, c, y, v) != LineResult::ok)
@@ -227,7 +225,9 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
     if (entries.empty()) return file_message(file, "No data in column" + iw(c, 4));
 
     // The table D(1..NS, YB..YE), one row of years per step, all missing.
-    const std::size_t ny = static_cast<std::size_t>(std::int64_t{ye} - yb + 1);
+    const std::uint64_t years = static_cast<std::uint64_t>(std::int64_t{ye} - yb + 1);
+    if (years * static_cast<std::uint64_t>(ns) > std::vector<float>().max_size()) return "xVARIN01: Out of memory!";
+    const std::size_t ny = static_cast<std::size_t>(years);
     std::vector<float> table(static_cast<std::size_t>(ns) * ny, rmiss + rmiss);
     for (const Entry& e : entries) {
         float v = e.value;
