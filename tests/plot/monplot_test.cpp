@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "plot_page.hpp"
+#include "util/strings.hpp"
 
 namespace morvane::testing {
 namespace {
