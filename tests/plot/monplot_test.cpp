@@ -68,6 +68,77 @@ TEST(Monplot, ChecksWriteNoFile) {
     EXPECT_FALSE(fs::exists(p.psfile));
 }
 
+// One window drawn whole, line by line: head, grid, reference year, zero
+// line, frame, x labels and the y labels above the lowest (J0 rule), legend,
+// the current run's polyline and its mean as value label.
+TEST(Monplot, OneWindowPage) {
+    Page p(scratch_dir());
+    p.vars[0] = var("A", "Alpha (a)", -5.0f, 10.0f, 3);
+    p.igrid = 128;
+    p.zlwid = 2.0f;
+    p.yref = 1992.5f;
+    p.ivlab = 0;
+    ASSERT_EQ(p.draw(), "");
+    const std::string text = read_file(p.psfile);
+    EXPECT_EQ(text.substr(0, 79),
+              "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  411  570  800\n%%Title: by Monplot\n");
+    const std::vector<std::string> want = {
+        "fA 0 /Helvetica put",
+        "fA 0 get dup scandvec ReEncodeSmall",
+        " 0.0343 SSF",
+        "(T) 0.024 2 1   0.500   0.697 W",
+        "show GR S",
+        "0.502 SG",
+        " 0.24000 Th",
+        "  0.5150  0.0953 M  0.5150  0.6577 L S",
+        "  0.0600  0.2828 M  0.9700  0.2828 L S",
+        "  0.0600  0.4702 M  0.9700  0.4702 L S",
+        " 1.00000 Th",
+        " 0.000 0.784 0.000 RGB",
+        "  0.2875  0.0953 M  0.2875  0.6577 L S",
+        "0 SG",
+        " 2.00000 Th",
+        "  0.0600  0.2828 M  0.9700  0.2828 L S",
+        " 0.50000 Th",
+        "  0.5624  0.9100  0.0600  0.0953 RS",
+        " 0.24000 Th",
+        " 0.0243 SSF",
+        "(1990.) 0.017 2 1   0.105   0.092 W",
+        "show GR S",
+        " 0.0243 SSF",
+        "(1994.) 0.017 2 1   0.561   0.092 W",
+        "show GR S",
+        " 0.0243 SSF",
+        "(1999.) 0.017 2 1   1.016   0.092 W",
+        "show GR S",
+        " 0.0243 SSF",
+        "(0) 0.017 1 2   0.057   0.283 W",
+        "show GR S",
+        " 0.0243 SSF",
+        "(5) 0.017 1 2   0.057   0.470 W",
+        "show GR S",
+        " 0.0243 SSF",
+        "(10) 0.017 1 2   0.057   0.658 W",
+        "show GR S",
+        " 1.000 0.000 0.000 RGB",
+        " 0.0243 SSF",
+        "(Alpha \\050a\\051) 0.017 0 0   0.060   0.661 WB",
+        "show GR S",
+        "0 SG",
+        " 1.000 0.000 0.000 RGB",
+        " 1.00000 Th",
+        "  0.0600  0.2828 M  0.8790  0.6202 L",
+        "S",
+        " 0.0171 SSF",
+        "(4.500) 0.012 2 2   0.967   0.655 WB",
+        "show GR S",
+        "showpage",
+        "%%EOF",
+    };
+    EXPECT_EQ(p.body(), want);
+    EXPECT_TRUE(renders(p.psfile));
+}
+
 // The limits accepted: 25 windows, nine variables in one, two steps in one year.
 TEST(Monplot, LimitsAccepted) {
     struct Case {
