@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 
+#include "plot/panes.hpp"
 #include "plot_page.hpp"
 #include "util/strings.hpp"
 
@@ -139,21 +141,99 @@ TEST(Monplot, OneWindowPage) {
     EXPECT_TRUE(renders(p.psfile));
 }
 
-// The limits accepted: 25 windows, nine variables in one, two steps in one year.
-TEST(Monplot, LimitsAccepted) {
+// Five windows, the fourth used by no variable, listed out of window order.
+TEST(Monplot, FiveWindows) {
+    Page p(scratch_dir());
+    p.vars = {var("A", "Alpha", 0, 10, 2), var("B", "Beta", -1, 1, 4), var("C", "Gamma", 0, 20, 4),
+              var("D", "Delta", 0, 1, 1), var("E", "Epsilon", 0, 5, 5)};
+    p.ivar = {1, 2, 3, 4, 5};
+    p.iwin = {1, 2, 1, 3, 5};
+    p.cumul.assign(5, 0);
+    p.val.assign(50, 1.0f);
+    ASSERT_EQ(p.draw(), "");
+    const std::vector<std::string> body = p.body();
+    auto ending = [&](std::string_view tail) {
+        std::vector<std::string> out;
+        for (const std::string& l : body)
+            if (l.ends_with(tail)) out.push_back(l);
+        return out;
+    };
+
+    // Frames at the corners of the pane layout, pane 4 included.
+    const float h = 1.0f / 1.414f;
+    const PanePage page{1.0f, h, 0.06f, 0.03f, 0.07f, 0.03f, 1.618f, 0.3f, 0.18f};
+    PaneGrid grid;
+    choose_panes(1, 5, page, grid);
+    ASSERT_EQ(grid.nc, 2);
+    ASSERT_EQ(grid.nr, 3);
+    std::vector<float> x(5), y(5);
+    pane_positions(5, page, grid, x, y);
+    std::vector<std::string> frames;
+    for (int k = 0; k < 5; ++k) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%8.4f%8.4f%8.4f%8.4f RS", double(grid.ph), double(grid.pw), double(x[k]),
+                      double(h - y[k]));
+        frames.push_back(buf);
+    }
+    EXPECT_EQ(ending(" RS"), frames);
+
+    // X labels only below panes 4 and 5, the lowest of their columns; there
+    // the lowest y label is left out when the window has more than one division.
+    std::vector<std::string> xlabels, ylabels;
+    for (const std::string& l : body) {
+        if (l.ends_with(" 2 1   0.474   0.242 W") || l.ends_with(" 2 1   0.075   0.018 W")) xlabels.push_back(l);
+        if (l.find(" 1 2   0.057   ") != std::string::npos) ylabels.push_back(l.substr(0, l.find(')') + 1));
+    }
+    EXPECT_EQ(xlabels, (std::vector<std::string>{"(1990.) 0.017 2 1   0.474   0.242 W",
+                                                 "(1990.) 0.017 2 1   0.075   0.018 W"}));
+    EXPECT_EQ(ylabels, (std::vector<std::string>{"(0)", "(5)", "(10)", "(15)", "(20)", "(0)", "(1)", "(1)", "(2)",
+                                                 "(3)", "(4)", "(5)"}));
+    EXPECT_EQ(std::count_if(body.begin(), body.end(), [](const std::string& l) { return l.starts_with("(1994.)"); }),
+              2);
+
+    // Legends take their texts in list order: window 1 shows the first two.
+    EXPECT_EQ(ending(" WB"), (std::vector<std::string>{
+                                 "(Alpha) 0.017 0 0   0.060   0.661 WB",
+                                 "(Beta) 0.017 0 0   0.213   0.661 WB",
+                                 "(Gamma) 0.017 0 0   0.458   0.661 WB",
+                                 "(Delta) 0.017 0 0   0.060   0.437 WB",
+                                 "(Epsilon) 0.017 0 0   0.060   0.214 WB",
+                             }));
+    // The curves go to their own windows: the third is window 1's second (blue).
+    const auto last_legend = std::find(body.begin(), body.end(), "(Epsilon) 0.017 0 0   0.060   0.214 WB");
+    std::vector<std::string> colours;
+    for (auto it = last_legend; it != body.end(); ++it)
+        if (it->ends_with(" RGB")) colours.push_back(*it);
+    const std::string red = " 1.000 0.000 0.000 RGB", blue = " 0.000 0.000 1.000 RGB";
+    EXPECT_EQ(colours, (std::vector<std::string>{red, red, blue, red, red}));
+    EXPECT_TRUE(renders(p.psfile));
+}
+
+// The limits accepted (25 windows, nine variables in one, two steps in one
+// year), the label size by pane columns, and the date at the top right.
+TEST(Monplot, LimitsAndHead) {
     struct Case {
         const char* what;
         std::function<void(Page&)> change;
+        const char* line;  // a line of the page, as a pattern
     };
     const Case cases[] = {
-        {"window 25", [](Page& p) { p.iwin = {25}; }},
-        {"nine in a window", [](Page& p) { p.ivar.assign(9, 1), p.iwin.assign(9, 1), p.cumul.assign(9, 0); }},
-        {"two steps in one year", [](Page& p) { p.pset.year1 = 1990.0f, p.nstep = 2; }},
+        {"window 25 in five columns", [](Page& p) { p.iwin = {25}; }, "^ 0\\.0154 SSF$"},
+        {"nine in a window", [](Page& p) { p.ivar.assign(9, 1), p.iwin.assign(9, 1), p.cumul.assign(9, 0); },
+         "^ 0\\.0243 SSF$"},
+        {"two steps in one year", [](Page& p) { p.pset.year1 = 1990.0f, p.nstep = 2; }, "^\\(1990\\.\\) "},
+        {"date", [](Page& p) { p.idate = 1; },
+         "^\\([0-3][0-9]-[A-Z][a-z][a-z]-20[0-9][0-9] [0-2][0-9]:[0-5][0-9]\\) 0\\.012 2 2   0\\.980   0\\.697 W$"},
+        {"subtitle", [](Page& p) { p.subttl = "Sub"; }, "^\\(Sub\\) 0\\.012 2 0   0\\.020   0\\.697 W$"},
     };
     for (const Case& c : cases) {
         Page p(scratch_dir());
         c.change(p);
         EXPECT_EQ(p.draw(), "") << c.what;
+        const std::vector<std::string> body = p.body();
+        const std::regex re(c.line);
+        EXPECT_TRUE(std::any_of(body.begin(), body.end(), [&](const std::string& l) { return std::regex_search(l, re); }))
+            << c.what;
         EXPECT_TRUE(renders(p.psfile)) << c.what;
     }
 }
