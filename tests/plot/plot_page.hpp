@@ -61,7 +61,7 @@ struct Page {
     std::int32_t n0 = 1, n1 = 10, iyoff = 0, nstep = 1;
     std::vector<float> time, val;
     std::array<SeriesSpec, 9> runs{};
-    std::vector<SeriesSpec> obs;
+    mutable std::vector<SeriesSpec> obs;  // grown to NREC x the largest block, inactive
     std::string title = "T", subttl = "";
 
     explicit Page(const std::string& dir) : psfile(dir + "/page.eps") {
@@ -108,6 +108,9 @@ struct Page {
         a.time = time;
         a.val = val.data();
         a.runs = runs;
+        const std::int32_t blocks = iblk.empty() ? 1 : *std::max_element(iblk.begin(), iblk.end());
+        obs.resize(std::max<std::size_t>(obs.size(), vars.size() * static_cast<std::size_t>(std::max(blocks, 1))),
+                   series("", false));
         a.obsspecs = obs.data();
         return a;
     }
