@@ -1,0 +1,149 @@
+// Comparison runs read back from monitoring files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "plot_page.hpp"
+
+namespace morvane::testing {
+namespace {
+
+// A monitoring file as the writer lays it out: title, one description line
+// per column, the heading line, then the counter, the time and the values.
+std::string mon_file(const std::vector<std::string>& names, const std::vector<std::string>& data) {
+    std::string s = "!Earlier run\n";
+    for (const std::string& n : names) s += "!" + n + std::string(8 - n.size(), ' ') + ": description\n";
+    s += "!count        ,time";
+    for (const std::string& n : names) s += "    ," + n + std::string(8 - n.size(), ' ');
+    s += "\n";
+    for (const std::string& d : data) s += d + "\n";
+    return s;
+}
+
+// The straight line A = t - 1990, a line before the period, lines that cannot
+// be read (one too short for A) and a variable C that is not plotted.
+std::string run_one() {
+    std::vector<std::string> data = {"     0   1989.0       7.0000      -9.0000"};
+    for (int i = 0; i < 10; ++i)
+        data.push_back("     " + std::to_string(i + 1) + "   " + std::to_string(1990 + i) + ".0       7.0000   " +
+                       std::to_string(i) + ".00000");
+    data.insert(data.begin() + 3, "     x   1991.5   abc  1.0");
+    data.insert(data.begin() + 5, "     4   1992.5   7.0");
+    return mon_file({"C", "A"}, data);
+}
+
+Page two_variables(const std::string& dir) {
+    Page p(dir);
+    p.vars = {var("A", "Alpha", 0, 10, 1), var("B", "Beta", 0, 10, 1)};
+    p.ivar = {1, 2};
+    p.iwin = {1, 1};
+    p.cumul = {0, 0};
+    p.val.assign(20, 5.0f);
+    return p;
+}
+
+// Run 1 draws A dashed and wide and leaves out B (not in its file); run 2
+// (A far above the window) is an arrow; run 3 is inactive and ends the list.
+TEST(Plotcomp, RunsDrawnBeforeCurrent) {
+    const std::string dir = scratch_dir();
+    write_file(dir + "/one.mon", run_one());
+    write_file(dir + "/two.mon", mon_file({"A"}, {"  1  1990.0  50.0", "  2  1999.0  60.0"}));
+    Page p = two_variables(dir);
+    p.runs[0] = series(dir + "/one.mon");
+    p.runs[1] = series(dir + "/two.mon");
+    p.runs[2] = series(dir + "/two.mon", false);
+    p.runs[3] = series(dir + "/missing.mon");  // never reached
+    ASSERT_EQ(p.draw(), "");
+    const std::vector<std::string> body = p.body();
+    const std::vector<std::string> want = {
+        "0 SG",  // after the legends
+        "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash",
+        " 1.60000 Th",
+        "  0.0600  0.0953 M  0.8790  0.6015 L",
+        "S",
+        "S 0.12 Th [] 0 setdash 0 SG",
+        "[] 0 setdash",
+        " 0.24000 Th",
+        "  0.5150  0.6577 M",
+        "  0.5059  0.6296 L",
+        "  0.5150  0.6296 L",
+        "  0.5150  0.5452 L",
+        "  0.5150  0.5452 L",
+        "  0.5150  0.6296 L",
+        "  0.5241  0.6296 L",
+        "CP S",
+        "S 0.12 Th [] 0 setdash 0 SG",
+        " 1.000 0.000 0.000 RGB",  // the current run
+    };
+    auto it = std::find(body.begin(), body.end(), "(Beta) 0.017 0 0   0.515   0.661 WB");
+    ASSERT_NE(it, body.end());
+    it += 2;
+    ASSERT_LE(want.size(), static_cast<std::size_t>(body.end() - it));
+    EXPECT_EQ(std::vector<std::string>(it, it + static_cast<long>(want.size())), want);
+    EXPECT_TRUE(renders(p.psfile));
+}
+
+// Runs 1 to 9 take their dash patterns and 1.6 times their line widths.
+TEST(Plotcomp, DashPatternsAndWidths) {
+    const std::string dir = scratch_dir();
+    write_file(dir + "/one.mon", run_one());
+    Page p = two_variables(dir);
+    for (int i = 0; i < 9; ++i) {
+        p.runs[i] = series(dir + "/one.mon");
+        p.lwid[i] = static_cast<float>(i + 1);
+    }
+    ASSERT_EQ(p.draw(), "");
+    std::vector<std::string> dashes, widths;
+    const std::vector<std::string> body = p.body();
+    for (std::size_t k = 0; k + 1 < body.size(); ++k) {
+        if (body[k].ends_with("setdash") && !body[k].starts_with("S ")) {
+            dashes.push_back(body[k]);
+            widths.push_back(body[k + 1]);
+        }
+    }
+    EXPECT_EQ(dashes, (std::vector<std::string>{
+                          "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash",
+                          "dA 0  3 Da dA 1  1 Da dA 2  3 Da dA 3  1 Da dA 0 setdash",
+                          "dA 0  4 Da dA 1  1 Da dA 2  1 Da dA 3  1 Da dA 0 setdash",
+                          "dA 0  6 Da dA 1  3 Da dA 2  6 Da dA 3  3 Da dA 0 setdash",
+                          "dA 0  1 Da dA 1  1 Da dA 2  1 Da dA 3  1 Da dA 0 setdash",
+                          "dA 0  5 Da dA 1  1 Da dA 2  2 Da dA 3  1 Da dA 0 setdash",
+                          "dA 0  2 Da dA 1  1 Da dA 2  1 Da dA 3  1 Da dA 0 setdash",
+                          "dA 0  6 Da dA 1  1 Da dA 2  1 Da dA 3  1 Da dA 0 setdash",
+                          "[] 0 setdash",
+                      }));
+    EXPECT_EQ(widths, (std::vector<std::string>{" 1.60000 Th", " 3.20000 Th", " 4.80000 Th", " 6.40000 Th",
+                                                " 8.00000 Th", " 9.60000 Th", "11.20000 Th", "12.80000 Th",
+                                                "14.40000 Th"}));
+    EXPECT_TRUE(renders(p.psfile));
+}
+
+// A run that cannot be read ends the page where it stands: the message, and
+// the unfinished file kept (the earlier runs in it, no showpage).
+TEST(Plotcomp, UnreadableRunLeavesUnfinishedPage) {
+    struct Case {
+        const char* what;
+        const char* second;  // text of the second run's file; nullptr: no file
+    };
+    const Case cases[] = {
+        {"missing file", nullptr},
+        {"comment lines only", "!Earlier run\n!count        ,time    ,A       \n"},
+        {"empty file", ""},
+    };
+    for (const Case& c : cases) {
+        const std::string dir = scratch_dir();
+        write_file(dir + "/one.mon", run_one());
+        if (c.second) write_file(dir + "/two.mon", c.second);
+        Page p = two_variables(dir);
+        p.runs[0] = series(dir + "/one.mon");
+        p.runs[1] = series(dir + "/two.mon");
+        EXPECT_EQ(p.draw(), "xplotcomp: Error in comparison plot  2") << c.what;
+        const std::string text = read_file(p.psfile);
+        EXPECT_NE(text.find("dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash\n"), std::string::npos) << c.what;
+        EXPECT_TRUE(text.ends_with("S 0.12 Th [] 0 setdash 0 SG\n")) << c.what;
+        EXPECT_EQ(text.find("showpage"), std::string::npos) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace morvane::testing
