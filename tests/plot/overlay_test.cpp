@@ -1,0 +1,154 @@
+#include "plot/overlay.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "plot_page.hpp"
+
+namespace morvane::testing {
+namespace {
+
+TEST(Overlay, ReadLine) {
+    struct Case {
+        const char* line;
+        std::int32_t icol1, icol2;
+        bool ok;
+        ObsTriple want;
+    };
+    const Case cases[] = {
+        {"1990.5 7.1 6.3 0.9 0.4", 2, 4, true, {1990.5f, 6.3f, 0.4f}},
+        {"1991.5 7.0 6.1", 2, 4, true, {1991.5f, 6.1f, 0.0f}},  // too few items for the error
+        {"1990.5,7.1,,6.3", 1, 3, true, {1990.5f, 7.1f, 6.3f}},
+        {"1990.5 7.1 6.3 0.9 0.4", 2, 2, true, {1990.5f, 6.3f, 0.0f}},  // icol2 not above icol1
+        {"1990.5 7.1 6.3 0.9 0.4", 3, 1, true, {1990.5f, 0.9f, 0.0f}},
+        {"\t1990 5.2 0.3", 1, 2, true, {1990.0f, 5.2f, 0.3f}},
+        {"!1990 5.2 0.3", 1, 2, false, {}},
+        {" !1990 5.2", 1, 2, false, {}},  // not a comment: unreadable
+        {"   \t ", 1, 2, false, {}},
+        {"", 1, 2, false, {}},
+        {"1990", 1, 2, false, {}},
+        {"1990 abc 3", 2, 0, false, {}},  // a column before the value that is not a number
+        {"1990 1 2 x", 1, 3, false, {}},
+    };
+    for (const Case& c : cases) {
+        ObsTriple o{-1.0f, -1.0f, -1.0f};
+        EXPECT_EQ(read_obs_line(c.line, c.icol1, c.icol2, o), c.ok) << c.line;
+        if (c.ok) {
+            EXPECT_EQ(o.t, c.want.t) << c.line;
+            EXPECT_EQ(o.v, c.want.v) << c.line;
+            EXPECT_EQ(o.e, c.want.e) << c.line;
+        }
+    }
+}
+
+Page observed_page(const std::string& dir) {
+    Page p(dir);
+    p.vars = {var("A", "Alpha", 0, 10, 1), var("B", "Beta", 0, 10, 1)};
+    p.ivar = {1, 2};
+    p.iwin = {1, 1};
+    p.cumul = {0, 0};
+    p.val.assign(20, 5.0f);
+    return p;
+}
+
+// A file (columns 2 and 4, circles) and a constant observation of the
+// record (factor 2, dashed line), drawn after the legends and before the
+// current run: error bars, -999.0 skipped, -999.5 drawn, the period kept.
+TEST(Overlay, FileAndConstant) {
+    const std::string dir = scratch_dir();
+    write_file(dir + "/obs.dat",
+               "! t a b c d\n1990.5, 7.1, 6.3, 0.9, 0.4\n1991.5 7.0 6.1\n\n1992.5 1 -999.0 0 0\n"
+               "1993.5 1 -999.5 0 0\n1985 1 5 0 1\n2000 1 5 0 1\nabc\n");
+    Page p = observed_page(dir);
+    p.obs = {series(dir + "/obs.dat"), series("1obsonly and the rest")};
+    p.obs[0].icol1 = 2;
+    p.obs[0].icol2 = 4;
+    p.obs[0].opt = 'o';
+    p.obs[1].cval[0] = 1995.0f;
+    p.obs[1].cval[1] = 2.6f;
+    p.obs[1].cval[2] = 0.5f;
+    p.obs[1].factor = 2.0f;
+    p.obs[1].opt = 'd';
+    ASSERT_EQ(p.draw(), "");
+    const std::vector<std::string> want = {
+        "0 SG",
+        " 1.00000 Th",
+        "  0.1055  0.4271 M  0.1055  0.4721 L S",
+        " 0.24000 Th",
+        "  0.1055  0.4496  0.0060 CS",
+        "  0.1965  0.4384  0.0060 CS",
+        "  0.3785-56.1189  0.0060 CS",
+        "S 0.12 Th [] 0 setdash 0 SG",
+        " 1.00000 Th",
+        "  0.5150  0.3315 M  0.5150  0.4440 L S",
+        " 0.24000 Th",
+        "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash",
+        "  0.5150  0.3877 M",
+        "S 0.12 Th [] 0 setdash 0 SG",
+        " 1.000 0.000 0.000 RGB",
+    };
+    const std::vector<std::string> body = p.body();
+    auto it = std::find(body.begin(), body.end(), "(Beta) 0.017 0 0   0.515   0.661 WB");
+    ASSERT_LE(static_cast<long>(want.size()) + 2, body.end() - it);
+    EXPECT_EQ(std::vector<std::string>(it + 2, it + 2 + static_cast<long>(want.size())), want);
+    EXPECT_TRUE(renders(p.psfile));
+}
+
+// The style letters: line letters join the points (w and b wider, d and b
+// dashed), marker letters draw one outlined marker each, l draws sticks.
+TEST(Overlay, StyleLetters) {
+    struct Case {
+        char style;
+        std::vector<std::string> lines;  // between the error bars' end and the reset
+    };
+    const std::string a = "  0.1055  0.4496", b = "  0.1965  0.4384";
+    const std::string dash = "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash";
+    const Case cases[] = {
+        {'s', {a + " M", b + " L"}},
+        {'d', {dash, a + " M", b + " L"}},
+        {'b', {" 0.50000 Th", dash, a + " M", b + " L"}},
+        {'w', {" 0.50000 Th", a + " M", b + " L"}},
+        {'o', {a + "  0.0060 CS", b + "  0.0060 CS"}},
+        {'l', {a + " M  0.1055  0.0953 L S", b + " M  0.1965  0.0953 L S"}},
+        {'q', {"  0.0120  0.0120  0.0995  0.4436 RS", "  0.0120  0.0120  0.1905  0.4324 RS"}},
+        {'e', {}},
+    };
+    for (const Case& c : cases) {
+        const std::string dir = scratch_dir();
+        write_file(dir + "/obs.dat", "1990.5 6.3\n1991.5 6.1\n");
+        Page p = observed_page(dir);
+        p.obs = {series(dir + "/obs.dat")};
+        p.obs[0].opt = c.style;
+        ASSERT_EQ(p.draw(), "") << c.style;
+        const std::vector<std::string> body = p.body();
+        auto it = std::find(body.begin(), body.end(), "(Beta) 0.017 0 0   0.515   0.661 WB");
+        ASSERT_LE(5, body.end() - it);
+        ASSERT_EQ(it[3], " 1.00000 Th");
+        ASSERT_EQ(it[4], " 0.24000 Th");
+        auto reset = std::find(it, body.end(), "S 0.12 Th [] 0 setdash 0 SG");
+        EXPECT_EQ(std::vector<std::string>(it + 5, reset), c.lines) << c.style;
+        EXPECT_TRUE(renders(p.psfile)) << c.style;
+    }
+}
+
+// A missing file: its message, while the page is finished with the other
+// variable's observations and the curves.
+TEST(Overlay, MissingFile) {
+    const std::string dir = scratch_dir();
+    Page p = observed_page(dir);
+    p.obs = {series(dir + "/none.dat"), series("1obsonly")};
+    p.obs[1].cval[0] = 1995.0f;
+    p.obs[1].cval[1] = 2.0f;
+    p.obs[1].opt = 'x';
+    p.iblk = {1};
+    EXPECT_EQ(p.draw(), "xFile  " + dir + "/none.dat  not found");
+    const std::string text = read_file(p.psfile);
+    EXPECT_NE(text.find("  0.5108  0.1983 M  0.5192  0.2067 L  0.5192  0.1983 M  0.5108  0.2067 L S\n"),
+              std::string::npos);
+    EXPECT_TRUE(text.ends_with("showpage\n%%EOF\n"));
+    EXPECT_TRUE(renders(p.psfile));
+}
+
+}  // namespace
+}  // namespace morvane::testing
