@@ -61,6 +61,7 @@ TEST(Overlay, FileAndConstant) {
                "! t a b c d\n1990.5, 7.1, 6.3, 0.9, 0.4\n1991.5 7.0 6.1\n\n1992.5 1 -999.0 0 0\n"
                "1993.5 1 -999.5 0 0\n1985 1 5 0 1\n2000 1 5 0 1\nabc\n");
     Page p = observed_page(dir);
+    p.vars[0].ymin = -1000.0f;  // -999.5 inside the window, so the page stays valid PostScript
     p.obs = {series(dir + "/obs.dat"), series("1obsonly and the rest")};
     p.obs[0].icol1 = 2;
     p.obs[0].icol2 = 4;
@@ -74,17 +75,17 @@ TEST(Overlay, FileAndConstant) {
     const std::vector<std::string> want = {
         "0 SG",
         " 1.00000 Th",
-        "  0.1055  0.4271 M  0.1055  0.4721 L S",
+        "  0.1055  0.6554 M  0.1055  0.6559 L S",
         " 0.24000 Th",
-        "  0.1055  0.4496  0.0060 CS",
-        "  0.1965  0.4384  0.0060 CS",
-        "  0.3785-56.1189  0.0060 CS",
+        "  0.1055  0.6556  0.0060 CS",
+        "  0.1965  0.6555  0.0060 CS",
+        "  0.3785  0.0956  0.0060 CS",
         "S 0.12 Th [] 0 setdash 0 SG",
         " 1.00000 Th",
-        "  0.5150  0.3315 M  0.5150  0.4440 L S",
+        "  0.5150  0.6545 M  0.5150  0.6556 L S",
         " 0.24000 Th",
         "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash",
-        "  0.5150  0.3877 M",
+        "  0.5150  0.6550 M",
         "S 0.12 Th [] 0 setdash 0 SG",
         " 1.000 0.000 0.000 RGB",
     };
@@ -144,7 +145,7 @@ TEST(Overlay, MissingFile) {
     p.iblk = {1};
     EXPECT_EQ(p.draw(), "xFile  " + dir + "/none.dat  not found");
     const std::string text = read_file(p.psfile);
-    EXPECT_NE(text.find("  0.5108  0.1983 M  0.5192  0.2067 L  0.5192  0.1983 M  0.5108  0.2067 L S\n"),
+    EXPECT_NE(text.find("  0.5108  0.2035 M  0.5192  0.2120 L  0.5192  0.2035 M  0.5108  0.2120 L S\n"),
               std::string::npos);
     EXPECT_TRUE(text.ends_with("showpage\n%%EOF\n"));
     EXPECT_TRUE(renders(p.psfile));
