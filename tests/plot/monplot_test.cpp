@@ -58,7 +58,9 @@ TEST(Monplot, ChecksWriteNoFile) {
         c.change(p);
         if (!is_blank(p.psfile)) write_file(p.psfile, "old page");
         EXPECT_EQ(p.draw(), c.msg) << c.what;
-        if (!is_blank(p.psfile)) EXPECT_EQ(read_file(p.psfile), "old page") << c.what;
+        if (!is_blank(p.psfile)) {
+            EXPECT_EQ(read_file(p.psfile), "old page") << c.what;
+        }
         EXPECT_EQ(files_in(dir).size(), is_blank(p.psfile) ? 0u : 1u) << c.what;
     }
     // NV below 0 is reported even without a file name.
