@@ -1,0 +1,5 @@
+add_executable(oracle_valcrit ${CMAKE_CURRENT_SOURCE_DIR}/output/oracle_valcrit.f90)
+set_target_properties(oracle_valcrit PROPERTIES LINKER_LANGUAGE Fortran)
+target_compile_options(oracle_valcrit PRIVATE -Wno-compare-reals)
+add_dependencies(test_output oracle_valcrit)
+target_compile_definitions(test_output PRIVATE ORACLE_VALCRIT="$<TARGET_FILE:oracle_valcrit>")
