@@ -1,0 +1,294 @@
+#include "output/monwrite.hpp"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "util/bytevec.hpp"
+#include "util/format.hpp"
+#include "util/strings.hpp"
+#include "util/textfile.hpp"
+
+namespace morvane {
+namespace {
+
+constexpr std::string_view kPrefix = "xMONWRITE: ";
+constexpr std::size_t kNameWidth = 8;
+constexpr std::size_t kFormatWidth = 32;
+constexpr int kHeadingsPerLine = 99;
+constexpr std::string_view kHeadingStart = "!count        ,time";
+// With the default format one record holds the counter and 99 reals.
+constexpr std::int32_t kDefaultMaxColumns = 98;
+
+constexpr std::array<std::uint64_t, 28> kPow5 = [] {
+    std::array<std::uint64_t, 28> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
+    return p;
+}();
+
+// Round-half-even of m * 2^e * 10^s (m < 2^24) on the exact binary value, in
+// 64-bit integers; false when the numbers do not fit (the caller then takes
+// the general engine). Covers magnitudes from about 1e-13 to 1e19.
+bool round_scaled(std::uint64_t m, int e, int s, std::uint64_t& q) {
+    if (s >= 0) {
+        if (s > 17) return false;  // m * 5^17 < 2^64
+        const std::uint64_t p = m * kPow5[static_cast<std::size_t>(s)];
+        const int sh = e + s;
+        if (sh >= 0) {
+            if (sh > 20) return false;
+            q = p << sh;
+            return true;
+        }
+        const int n = -sh;
+        if (n > 63) return false;
+        std::uint64_t r = p >> n;
+        const std::uint64_t rem = p - (r << n);
+        const std::uint64_t half = std::uint64_t{1} << (n - 1);
+        if (rem > half || (rem == half && (r & 1) != 0)) ++r;
+        q = r;
+        return true;
+    }
+    const int t = -s;
+    if (t >= static_cast<int>(kPow5.size())) return false;
+    std::uint64_t num = m;
+    std::uint64_t den = kPow5[static_cast<std::size_t>(t)];
+    const int sh = e - t;
+    if (sh >= 0) {
+        if (sh > 38) return false;  // m << 38 < 2^62
+        num <<= sh;
+    } else {
+        if (-sh > 62 || den > (std::uint64_t{1} << (62 + sh))) return false;
+        den <<= -sh;
+    }
+    std::uint64_t r = num / den;
+    const std::uint64_t twice = (num - r * den) * 2;  // den < 2^62: no overflow
+    if (twice > den || (twice == den && (r & 1) != 0)) ++r;
+    q = r;
+    return true;
+}
+
+// The five significant digits of a (positive, normal): q in 10000..99999 and
+// e10 with a rounded = 0.q * 10^e10. False outside the integer range.
+bool five_digits(float a, std::uint32_t& q, int& e10) {
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(a);
+    const int ef = static_cast<int>(bits >> 23);
+    if (ef == 0 || ef == 255) return false;  // subnormal, infinity, not a number
+    const std::uint32_t m = (bits & 0x7fffffu) | 0x800000u;
+    const int e = ef - 150;
+    const int b = e + 23;  // 2^b <= a < 2^(b+1)
+    // floor(b * log10(2)); floor(log10(a)) is this or one more.
+    int k = (b * 78913) >> 18;
+    std::uint64_t r = 0;
+    if (!round_scaled(m, e, 4 - k, r)) return false;
+    if (r > 100000) {
+        ++k;
+        if (!round_scaled(m, e, 4 - k, r)) return false;
+    }
+    if (r == 100000) {  // rounded up to the next power of ten
+        r = 10000;
+        ++k;
+    }
+    q = static_cast<std::uint32_t>(r);
+    e10 = k + 1;
+    return true;
+}
+
+// Iw with the value >= 0 (the counter): right-justified, asterisks when too wide.
+void put_counter(char* out, std::int32_t k) {
+    if (k < 0 || k > 999999) {
+        std::memset(out, '*', 6);
+        return;
+    }
+    std::memset(out, ' ', 6);
+    char* p = out + 6;
+    do {
+        *--p = static_cast<char>('0' + k % 10);
+        k /= 10;
+    } while (k != 0);
+}
+
+std::string rtrim(std::string_view s) { return std::string(trim_right(s)); }
+
+// Column names: TIDY of the 8-character names, padding kept.
+std::string column_name(const VarDescriptor& v) { return tidy(std::string_view(v.name, kNameWidth)); }
+
+// The data format: the first 32 characters of fmt, the default when blank.
+std::string data_format(const SeriesSpec& mon) {
+    std::string text = tidy(std::string_view(mon.fmt, kFormatWidth));
+    if (is_blank(text)) return kMonDefaultFormat;
+    return rtrim(text);
+}
+
+bool is_default_format(std::string_view text) {
+    std::string t;
+    for (char c : text)
+        if (c != ' ') t.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+    return t == kMonDefaultFormat;
+}
+
+}  // namespace
+
+void put_g13_5(char* out, float v) {
+    std::memset(out, ' ', 13);
+    if (v == 0.0f) {
+        std::memcpy(out + 2, std::signbit(v) ? "-0.0000" : " 0.0000", 7);
+        return;
+    }
+    const bool neg = v < 0.0f;
+    std::uint32_t q = 0;
+    int e10 = 0;
+    if (!five_digits(std::fabs(v), q, e10)) {
+        std::string s;
+        fmt::put_general(s, static_cast<double>(v), 13, 5);
+        std::memcpy(out, s.data(), std::min<std::size_t>(s.size(), 13));
+        return;
+    }
+    char d[5];
+    for (int i = 4; i >= 0; --i) {
+        d[i] = static_cast<char>('0' + q % 10);
+        q /= 10;
+    }
+    char* p;
+    if (e10 >= 0 && e10 <= 5) {
+        // Fixed field of width 9 with 5 - e10 decimals, then 4 blanks.
+        const int len = e10 == 0 ? 7 : 6;
+        p = out + 9 - len;
+        if (e10 == 0) {
+            p[0] = '0';
+            p[1] = '.';
+            std::memcpy(p + 2, d, 5);
+        } else {
+            std::memcpy(p, d, static_cast<std::size_t>(e10));
+            p[e10] = '.';
+            std::memcpy(p + e10 + 1, d + e10, static_cast<std::size_t>(5 - e10));
+        }
+    } else {
+        // 0.ddddd E sign two digits, right-justified in 13.
+        p = out + 2;
+        p[0] = '0';
+        p[1] = '.';
+        std::memcpy(p + 2, d, 5);
+        p[7] = 'E';
+        p[8] = e10 < 0 ? '-' : '+';
+        const int x = e10 < 0 ? -e10 : e10;
+        p[9] = static_cast<char>('0' + x / 10);
+        p[10] = static_cast<char>('0' + x % 10);
+    }
+    if (neg) p[-1] = '-';
+}
+
+std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescriptor* vars,
+                     std::int32_t nv, const std::int32_t* ivar, std::int32_t n0, std::int32_t n1,
+                     std::int32_t iyb, std::int32_t iye, std::int32_t nt, const float* time,
+                     const float* val) {
+    if (nv <= 0 || iyb > iye || (mon.active & 1) == 0) return {};
+    const auto fail = [](std::string_view what) { return message_text(std::string(kPrefix) + std::string(what)); };
+
+    const std::size_t ncol = static_cast<std::size_t>(nv);
+    for (std::size_t i = 0; i < ncol; ++i)
+        if (ivar[i] < 1) return fail("Bad variable index " + std::to_string(ivar[i]));
+
+    // The window in 32-bit floats; every entry inside it must lie in N0:N1.
+    const float ylo = static_cast<float>(iyb);
+    const float yhi = static_cast<float>(iye);
+    const std::int64_t ld = static_cast<std::int64_t>(n1) - n0 + 1;
+    std::vector<std::int32_t> rows;  // 0-based time entries inside the window
+    for (std::int32_t j = 0; j < nt; ++j) {
+        if (!(ylo <= time[j] && time[j] <= yhi)) continue;
+        if (j >= ld) return fail("Time entry " + std::to_string(j + 1) + " beyond N1");
+        rows.push_back(j);
+    }
+
+    // The format is parsed and tried on one record before any file is touched:
+    // a format that cannot take the items (counter, time, NV reals) is refused
+    // even when no time entry falls in the window.
+    const std::string ftext = data_format(mon);
+    const bool fast = is_default_format(ftext) && nv <= kDefaultMaxColumns;
+    std::optional<fmt::Format> format;
+    if (!fast) {
+        std::string why;
+        format = fmt::Format::parse(ftext, &why);
+        if (format) {
+            std::string scratch;
+            fmt::RecordWriter rec(*format, scratch);
+            rec.integer(0);
+            rec.real(0.0f);
+            for (std::size_t i = 0; i < ncol && rec.ok(); ++i) rec.real(0.0f);
+            if (!rec.finish()) why = rec.error();
+        }
+        if (!format || !why.empty()) return fail("Bad format " + ftext + ": " + why);
+    }
+
+    const std::string path = rtrim(byte2str(mon.path, sizeof mon.path));
+    TextWriter out;
+    if (!out.open(path)) return fail("Cannot write file " + path);
+    std::string& buf = out.buffer();
+
+    std::vector<std::string> names(ncol);
+    for (std::size_t i = 0; i < ncol; ++i) names[i] = column_name(vars[ivar[i] - 1]);
+
+    if (mon.opt != 'p') {
+        buf += '!';
+        buf += rtrim(byte2str(title, kMessageBytes));
+        buf += '\n';
+        for (std::size_t i = 0; i < ncol; ++i) {
+            const VarDescriptor& v = vars[ivar[i] - 1];
+            buf += '!';
+            buf += names[i];
+            buf += ": ";
+            buf += rtrim(tidy(std::string_view(v.description, sizeof v.description)));
+            buf += '\n';
+        }
+    }
+    for (std::size_t i = 0; i < ncol; ++i) {
+        if (i % kHeadingsPerLine == 0) {
+            if (i > 0) buf += '\n';
+            buf += kHeadingStart;
+        }
+        buf += "    ,";
+        buf += names[i];
+    }
+    buf += '\n';
+
+    // Column starts in VAL (columns are N1 - N0 + 1 reals apart).
+    std::vector<const float*> cols(ncol);
+    for (std::size_t i = 0; i < ncol; ++i) cols[i] = val + (static_cast<std::int64_t>(ivar[i]) - 1) * ld;
+
+    std::int32_t k = 0;
+    if (fast) {
+        const std::size_t line = 6 + 13 * (ncol + 1) + 1;
+        for (const std::int32_t j : rows) {
+            const std::size_t at = buf.size();
+            buf.resize(at + line);
+            char* p = buf.data() + at;
+            put_counter(p, k);
+            p += 6;
+            put_g13_5(p, time[j]);
+            p += 13;
+            for (std::size_t i = 0; i < ncol; ++i, p += 13) put_g13_5(p, cols[i][j]);
+            *p = '\n';
+            ++k;
+            out.maybe_flush();
+        }
+    } else {
+        for (const std::int32_t j : rows) {
+            fmt::RecordWriter rec(*format, buf);
+            rec.integer(k);
+            rec.real(time[j]);
+            for (std::size_t i = 0; i < ncol && rec.ok(); ++i) rec.real(cols[i][j]);
+            if (!rec.finish()) return fail("Bad format " + ftext + ": " + rec.error());
+            ++k;
+            out.maybe_flush();
+        }
+    }
+    if (!out.commit()) return fail("Cannot write file " + path);
+    return {};
+}
+
+}  // namespace morvane

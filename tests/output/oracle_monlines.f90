@@ -1,0 +1,19 @@
+! Data lines of a monitoring file as the Fortran runtime writes them. Reads from
+! standard input: the format (one line), then NT and NV, then NT records of
+! the counter and the bit patterns of the time and the NV values. Writes one
+! formatted record per input record to standard output.
+program oracle_monlines
+  implicit none
+  character(len=64) :: fmt
+  integer :: nt, nv, j, k
+  integer, allocatable :: b(:)
+  real, allocatable :: x(:)
+  read (*, '(a)') fmt
+  read (*, *) nt, nv
+  allocate (b(nv + 1), x(nv + 1))
+  do j = 1, nt
+    read (*, *) k, b
+    x = transfer(b, x)
+    write (*, fmt) k, x
+  end do
+end program oracle_monlines
