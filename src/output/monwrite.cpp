@@ -140,47 +140,63 @@ void put_g13_5(char* out, float v) {
         std::memcpy(out + 2, std::signbit(v) ? "-0.0000" : " 0.0000", 7);
         return;
     }
-    const bool neg = v < 0.0f;
-    std::uint32_t q = 0;
-    int e10 = 0;
-    if (!five_digits(std::fabs(v), q, e10)) {
+    const float m = std::fabs(v);
+    // The form is chosen as the reference runtime chooses it for a REAL item:
+    // against the range limits 10^j * (1 - 0.5/10^5) rounded to 32-bit floats
+    // (so a value a few units in the last place below 1 can take the F form
+    // of [1, 10) and print as 1.0000); the digits are then rounded exactly.
+    constexpr float r_sc = 1.0f - 0.5f / 100000.0f;
+    constexpr float t_low = 0.1f * r_sc;
+    constexpr float t[5] = {1.0f * r_sc, 10.0f * r_sc, 100.0f * r_sc, 1000.0f * r_sc, 10000.0f * r_sc};
+    const bool e_form = m < t_low || 0.5f >= 100000.0f - m;
+    char* p = nullptr;
+    if (!e_form) {
+        int dec = 5;
+        for (const float limit : t)
+            if (m >= limit) --dec;
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(m);
+        const std::uint64_t mant = (bits & 0x7fffffu) | 0x800000u;
+        const int e = static_cast<int>(bits >> 23) - 150;
+        std::uint64_t n = 0;
+        if (round_scaled(mant, e, dec, n)) {
+            // Fixed field of width 9 with dec decimals, then 4 blanks.
+            p = out + 9;
+            for (int i = 0; i < dec; ++i) {
+                *--p = static_cast<char>('0' + n % 10);
+                n /= 10;
+            }
+            *--p = '.';
+            do {
+                *--p = static_cast<char>('0' + n % 10);
+                n /= 10;
+            } while (n != 0);
+        }
+    } else {
+        std::uint32_t q = 0;
+        int e10 = 0;
+        if (five_digits(m, q, e10)) {
+            // 0.ddddd E sign two digits, right-justified in 13.
+            p = out + 2;
+            p[0] = '0';
+            p[1] = '.';
+            for (int i = 6; i >= 2; --i) {
+                p[i] = static_cast<char>('0' + q % 10);
+                q /= 10;
+            }
+            p[7] = 'E';
+            p[8] = e10 < 0 ? '-' : '+';
+            const int x = e10 < 0 ? -e10 : e10;
+            p[9] = static_cast<char>('0' + x / 10);
+            p[10] = static_cast<char>('0' + x % 10);
+        }
+    }
+    if (p == nullptr) {  // outside the integer range: the general engine
         std::string s;
         fmt::put_general(s, static_cast<double>(v), 13, 5);
         std::memcpy(out, s.data(), std::min<std::size_t>(s.size(), 13));
         return;
     }
-    char d[5];
-    for (int i = 4; i >= 0; --i) {
-        d[i] = static_cast<char>('0' + q % 10);
-        q /= 10;
-    }
-    char* p;
-    if (e10 >= 0 && e10 <= 5) {
-        // Fixed field of width 9 with 5 - e10 decimals, then 4 blanks.
-        const int len = e10 == 0 ? 7 : 6;
-        p = out + 9 - len;
-        if (e10 == 0) {
-            p[0] = '0';
-            p[1] = '.';
-            std::memcpy(p + 2, d, 5);
-        } else {
-            std::memcpy(p, d, static_cast<std::size_t>(e10));
-            p[e10] = '.';
-            std::memcpy(p + e10 + 1, d + e10, static_cast<std::size_t>(5 - e10));
-        }
-    } else {
-        // 0.ddddd E sign two digits, right-justified in 13.
-        p = out + 2;
-        p[0] = '0';
-        p[1] = '.';
-        std::memcpy(p + 2, d, 5);
-        p[7] = 'E';
-        p[8] = e10 < 0 ? '-' : '+';
-        const int x = e10 < 0 ? -e10 : e10;
-        p[9] = static_cast<char>('0' + x / 10);
-        p[10] = static_cast<char>('0' + x % 10);
-    }
-    if (neg) p[-1] = '-';
+    if (v < 0.0f) p[-1] = '-';
 }
 
 std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescriptor* vars,
