@@ -73,24 +73,41 @@ bool round_scaled(std::uint64_t m, int e, int s, std::uint64_t& q) {
     return true;
 }
 
-// The five significant digits of a (positive, normal): q in 10000..99999 and
-// e10 with a rounded = 0.q * 10^e10. False outside the integer range.
+// Powers of ten 1e-40 .. 1e50 as the nearest doubles.
+constexpr int kPow10Min = -40;
+constexpr double kPow10[] = {1e-40, 1e-39, 1e-38, 1e-37, 1e-36, 1e-35, 1e-34, 1e-33, 1e-32, 1e-31, 1e-30, 1e-29, 1e-28, 1e-27, 1e-26, 1e-25, 1e-24, 1e-23, 1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22, 1e23, 1e24, 1e25, 1e26, 1e27, 1e28, 1e29, 1e30, 1e31, 1e32, 1e33, 1e34, 1e35, 1e36, 1e37, 1e38, 1e39, 1e40, 1e41, 1e42, 1e43, 1e44, 1e45, 1e46, 1e47, 1e48, 1e49, 1e50};
+
+// Round-half-even of y = v * 10^s computed in double with a relative error of
+// at most 2^-52; false when y lies too near a tie to decide from it.
+bool round_estimate(double y, std::uint64_t& q) {
+    const double f = std::floor(y);
+    const double frac = y - f;
+    if (std::fabs(frac - 0.5) < 1e-6) return false;
+    q = static_cast<std::uint64_t>(f) + (frac > 0.5 ? 1 : 0);
+    return true;
+}
+
+// The five significant digits of a (positive, finite): q in 10000..99999 and
+// e10 with a rounded = 0.q * 10^e10. The double estimate decides nearly
+// always; near a tie the exact integer rounding does. False when neither can.
 bool five_digits(float a, std::uint32_t& q, int& e10) {
-    const std::uint32_t bits = std::bit_cast<std::uint32_t>(a);
-    const int ef = static_cast<int>(bits >> 23);
-    if (ef == 0 || ef == 255) return false;  // subnormal, infinity, not a number
-    const std::uint32_t m = (bits & 0x7fffffu) | 0x800000u;
-    const int e = ef - 150;
-    const int b = e + 23;  // 2^b <= a < 2^(b+1)
+    const double x = a;
+    const int b = static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7ff) - 1023;  // 2^b <= a < 2^(b+1)
     // floor(b * log10(2)); floor(log10(a)) is this or one more.
     int k = (b * 78913) >> 18;
-    std::uint64_t r = 0;
-    if (!round_scaled(m, e, 4 - k, r)) return false;
-    if (r > 100000) {
+    double y = x * kPow10[4 - k - kPow10Min];
+    if (y >= 100000.0) {
         ++k;
-        if (!round_scaled(m, e, 4 - k, r)) return false;
+        y = x * kPow10[4 - k - kPow10Min];
     }
-    if (r == 100000) {  // rounded up to the next power of ten
+    std::uint64_t r = 0;
+    if (!round_estimate(y, r)) {
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(a);
+        const int ef = static_cast<int>(bits >> 23);
+        if (ef == 0 || ef == 255) return false;  // subnormal, infinity, not a number
+        if (!round_scaled((bits & 0x7fffffu) | 0x800000u, ef - 150, 4 - k, r)) return false;
+    }
+    if (r >= 100000) {  // rounded up to the next power of ten
         r = 10000;
         ++k;
     }
@@ -141,6 +158,12 @@ void put_g13_5(char* out, float v) {
         return;
     }
     const float m = std::fabs(v);
+    if (!std::isfinite(m)) {  // Infinity and NaN as the general engine writes them
+        std::string s;
+        fmt::put_general(s, static_cast<double>(v), 13, 5);
+        std::memcpy(out, s.data(), std::min<std::size_t>(s.size(), 13));
+        return;
+    }
     // The form is chosen as the reference runtime chooses it for a REAL item:
     // against the range limits 10^j * (1 - 0.5/10^5) rounded to 32-bit floats
     // (so a value a few units in the last place below 1 can take the F form
@@ -154,23 +177,22 @@ void put_g13_5(char* out, float v) {
         int dec = 5;
         for (const float limit : t)
             if (m >= limit) --dec;
-        const std::uint32_t bits = std::bit_cast<std::uint32_t>(m);
-        const std::uint64_t mant = (bits & 0x7fffffu) | 0x800000u;
-        const int e = static_cast<int>(bits >> 23) - 150;
-        std::uint64_t n = 0;
-        if (round_scaled(mant, e, dec, n)) {
-            // Fixed field of width 9 with dec decimals, then 4 blanks.
-            p = out + 9;
-            for (int i = 0; i < dec; ++i) {
-                *--p = static_cast<char>('0' + n % 10);
-                n /= 10;
-            }
-            *--p = '.';
-            do {
-                *--p = static_cast<char>('0' + n % 10);
-                n /= 10;
-            } while (n != 0);
+        // m * 10^dec is exact in double (24 + 17 bits): round half even.
+        const double y = static_cast<double>(m) * kPow10[dec - kPow10Min];
+        const double f = std::floor(y);
+        std::uint64_t n = static_cast<std::uint64_t>(f);
+        if (y - f > 0.5 || (y - f == 0.5 && (n & 1) != 0)) ++n;
+        // Fixed field of width 9 with dec decimals, then 4 blanks.
+        p = out + 9;
+        for (int i = 0; i < dec; ++i) {
+            *--p = static_cast<char>('0' + n % 10);
+            n /= 10;
         }
+        *--p = '.';
+        do {
+            *--p = static_cast<char>('0' + n % 10);
+            n /= 10;
+        } while (n != 0);
     } else {
         std::uint32_t q = 0;
         int e10 = 0;
@@ -190,7 +212,7 @@ void put_g13_5(char* out, float v) {
             p[10] = static_cast<char>('0' + x % 10);
         }
     }
-    if (p == nullptr) {  // outside the integer range: the general engine
+    if (p == nullptr) {  // a tie outside the integer range: the general engine
         std::string s;
         fmt::put_general(s, static_cast<double>(v), 13, 5);
         std::memcpy(out, s.data(), std::min<std::size_t>(s.size(), 13));

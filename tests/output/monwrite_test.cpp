@@ -137,7 +137,9 @@ TEST(Monwrite, DefaultFormatMatchesFortran) {
                                   99999.5f, 99998.5f, 99999.49f, 12345.5f, 12344.5f, 9.99995f, 9.99994f,
                                   0.5f, 2.5f, 1e-13f, 1e19f, 1e20f, 3e-14f, std::numeric_limits<float>::max(),
                                   std::numeric_limits<float>::min(), 1e-40f, -1e-45f, 1e38f, 123456.0f,
-                                  0.125f, 1.00005f, 1.00015f, 65536.5f, 16777216.0f, 4.0e9f, 1e10f, 1e-10f};
+                                  0.125f, 1.00005f, 1.00015f, 65536.5f, 16777216.0f, 4.0e9f, 1e10f, 1e-10f,
+                                  INFINITY, -INFINITY, NAN, 123455.0f, 123465.0f, -1234550.0f, 123445000.0f,
+                                  0.00390625f, 1.220703125e-4f};
     // Around the limits between the forms of G13.5, some ulps either side.
     const float r_sc = 1.0f - 0.5f / 100000.0f;
     for (float limit : {static_cast<float>(0.1 * r_sc), 0.1f * r_sc, r_sc, 10.0f * r_sc, 100.0f * r_sc,
