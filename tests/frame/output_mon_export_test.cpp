@@ -44,8 +44,8 @@ TEST(OutputMonExport, MonwriteWritesAndReportsThroughLastMessage) {
     EXPECT_EQ(last_message(), std::string(127, ' ') + '\0');
     const std::string good =
         "!count        ,time    ,ANC     \n"
-        "     0   2000.0        -2.0000    \n"
-        "     1   2001.0       0.10000E+07\n";
+        "     0   2000.0      -2.0000    \n"
+        "     1   2001.0      0.10000E+07\n";
     EXPECT_EQ(read_file(path), good);
 
     std::memcpy(mon.fmt, "(i6,2x,@@)", 10);
