@@ -149,6 +149,13 @@ bool is_default_format(std::string_view text) {
     return t == kMonDefaultFormat;
 }
 
+// G13.5 through the general engine (the cases the fast path leaves to it).
+void general_field(char* out, float v) {
+    std::string s;
+    fmt::put_general(s, static_cast<double>(v), 13, 5);
+    std::memcpy(out, s.data(), std::min<std::size_t>(s.size(), 13));
+}
+
 }  // namespace
 
 void put_g13_5(char* out, float v) {
@@ -159,9 +166,7 @@ void put_g13_5(char* out, float v) {
     }
     const float m = std::fabs(v);
     if (!std::isfinite(m)) {  // Infinity and NaN as the general engine writes them
-        std::string s;
-        fmt::put_general(s, static_cast<double>(v), 13, 5);
-        std::memcpy(out, s.data(), std::min<std::size_t>(s.size(), 13));
+        general_field(out, v);
         return;
     }
     // The form is chosen as the reference runtime chooses it for a REAL item:
@@ -213,9 +218,7 @@ void put_g13_5(char* out, float v) {
         }
     }
     if (p == nullptr) {  // a tie outside the integer range: the general engine
-        std::string s;
-        fmt::put_general(s, static_cast<double>(v), 13, 5);
-        std::memcpy(out, s.data(), std::min<std::size_t>(s.size(), 13));
+        general_field(out, v);
         return;
     }
     if (v < 0.0f) p[-1] = '-';
