@@ -80,8 +80,8 @@ constexpr double kPow10[] = {1e-40, 1e-39, 1e-38, 1e-37, 1e-36, 1e-35, 1e-34, 1e
 // Round-half-even of y = v * 10^s computed in double with a relative error of
 // at most 2^-52; false when y lies too near a tie to decide from it.
 bool round_estimate(double y, std::uint64_t& q) {
-    const double f = std::floor(y);
-    const double frac = y - f;
+    const std::int64_t f = static_cast<std::int64_t>(y);  // y < 10^6: truncation is floor
+    const double frac = y - static_cast<double>(f);
     if (std::fabs(frac - 0.5) < 1e-6) return false;
     q = static_cast<std::uint64_t>(f) + (frac > 0.5 ? 1 : 0);
     return true;
@@ -184,9 +184,9 @@ void put_g13_5(char* out, float v) {
             if (m >= limit) --dec;
         // m * 10^dec is exact in double (24 + 17 bits): round half even.
         const double y = static_cast<double>(m) * kPow10[dec - kPow10Min];
-        const double f = std::floor(y);
-        std::uint64_t n = static_cast<std::uint64_t>(f);
-        if (y - f > 0.5 || (y - f == 0.5 && (n & 1) != 0)) ++n;
+        std::uint64_t n = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));  // y < 10^10
+        const double frac = y - static_cast<double>(n);
+        if (frac > 0.5 || (frac == 0.5 && (n & 1) != 0)) ++n;
         // Fixed field of width 9 with dec decimals, then 4 blanks.
         p = out + 9;
         for (int i = 0; i < dec; ++i) {
