@@ -142,6 +142,14 @@ std::string data_format(const SeriesSpec& mon) {
     return rtrim(text);
 }
 
+// "xMONWRITE: Bad format <text>: <reason>", the engine's own mention of the
+// format taken off its reason.
+std::string bad_format(const std::string& text, std::string_view why) {
+    const std::string own = "Format " + text + ": ";
+    if (why.starts_with(own)) why.remove_prefix(own.size());
+    return message_text(std::string(kPrefix) + "Bad format " + text + ": " + std::string(why));
+}
+
 bool is_default_format(std::string_view text) {
     std::string t;
     for (char c : text)
@@ -263,7 +271,7 @@ std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescript
             for (std::size_t i = 0; i < ncol && rec.ok(); ++i) rec.real(0.0f);
             if (!rec.finish()) why = rec.error();
         }
-        if (!format || !why.empty()) return fail("Bad format " + ftext + ": " + why);
+        if (!format || !why.empty()) return bad_format(ftext, why);
     }
 
     const std::string path = rtrim(byte2str(mon.path, sizeof mon.path));
@@ -323,7 +331,7 @@ std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescript
             rec.integer(k);
             rec.real(time[j]);
             for (std::size_t i = 0; i < ncol && rec.ok(); ++i) rec.real(cols[i][j]);
-            if (!rec.finish()) return fail("Bad format " + ftext + ": " + rec.error());
+            if (!rec.finish()) return bad_format(ftext, rec.error());
             ++k;
             out.maybe_flush();
         }
