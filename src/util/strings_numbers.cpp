@@ -53,7 +53,7 @@ ColumnSpec parsecol(std::string_view line) {
 }
 
 // I2STR: a width below 1 gives an empty text; digit counts outside 0..99 are
-// taken as the nearest of those.
+// taken as the nearest of those; more digits than the width give asterisks.
 std::string i2str(int ival, int iwidth, int idigits) {
     if (iwidth < 1) return {};
     std::string out;
