@@ -1,0 +1,47 @@
+// Exports of the observation routines.
+#include <algorithm>
+#include <string>
+
+#include "frame/guard.hpp"
+#include "frame/last_message.hpp"
+#include "input/keylist.hpp"
+#include "morvane.h"
+#include "output/obs.hpp"
+
+extern "C" {
+
+// GETOBS has no message argument: a constant value that is no number leaves
+// the record untouched and its message in morvane_last_message.
+MORVANE_API void MORVANE_CALL GETOBS(morvane_obsind_fn obsind, KEYLIST* list, const char* name,
+                                     int32_t name_len, SeriesSpec* obsspecs, const int32_t* isuf) {
+    morvane::frame::quietly([&] {
+        std::string& last = morvane::frame::last_message();
+        last.clear();
+        if (list == nullptr || obsind == nullptr) return;
+        const std::string_view nm(name, name == nullptr ? 0 : static_cast<std::size_t>(std::max(name_len, 0)));
+        const morvane::ObsIndexFn lookup = [&](std::string_view) { return obsind(name, name_len); };
+        try {
+            morvane::getobs(lookup, *list, nm, obsspecs,
+                            isuf ? std::optional<std::int32_t>(*isuf) : std::nullopt);
+        } catch (const std::exception& e) {
+            last = morvane::message_text(std::string("xGETOBS: ") + e.what());
+        }
+    });
+}
+
+MORVANE_API void MORVANE_CALL PREPOBS(const SeriesSpec* obsspec, const float* xmiss, const int32_t* iyb,
+                                      const int32_t* iye, int32_t* nobs, float* obs, char msg[128]) {
+    morvane::frame::with_message(msg, "xPREPOBS: ", [&]() -> std::string {
+        const morvane::ObsFile f = morvane::prepobs(*obsspec, *xmiss, *iyb, *iye);
+        if (!f.found) return f.msg;
+        *nobs = static_cast<int32_t>(f.points.size());
+        for (std::size_t k = 0; k < f.points.size(); ++k) {
+            obs[3 * k] = f.points[k].time;
+            obs[3 * k + 1] = f.points[k].value;
+            obs[3 * k + 2] = f.points[k].value2;
+        }
+        return f.msg;
+    });
+}
+
+}  // extern "C"
