@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,35 +16,28 @@ using morvane::testing::scratch_dir;
 using morvane::testing::write_file;
 using namespace std::string_literals;
 
-std::string pad(std::string_view s, std::size_t n) {
-    std::string out(s.substr(0, std::min(s.size(), n)));
-    out.resize(n, ' ');
-    return out;
-}
+std::string pad(std::string_view s, std::size_t n) { return std::string(s.substr(0, n)) + std::string(n - std::min(n, s.size()), ' '); }
 
 TEST(KeywordExports, ModelProgramInC) {
     const std::string dir = scratch_dir();
     char report[512];
     ASSERT_EQ(morvane_c_keywords_demo(dir.c_str(), report, sizeof report), 0);
     EXPECT_EQ(std::string(report),
-              "n=3 key=pHobs  got=0 pH: active=-1 opt=o icol=1,2 ends=ph.dat Ca: path=1obsonly  cval=12.5,0.5,0 "
-              "nobs=1 first=1990,4.5,0.2 msg=127:   ");
+              "n=4 key=pHobs  pH: active=-1 opt=o icol=1,2 ends=ph.dat Ca: path=1obsonly  cval=12.5,0.5,0 "
+              "nobs=1 first=1990,4.5,0.2 msg=127:    last=xGETOBS: Cannot read the value of Caobs_2: 1.2.3  ");
 }
 
 TEST(KeywordExports, PrepObs) {
     const std::string dir = scratch_dir();
     const std::string longline = "1990" + std::string(1100, ' ') + "5\n";
     const std::string fullline = "1992" + std::string(1019, ' ') + "7\n";  // 1024 characters
-    struct Triple {
-        float t, v1, v2;
-    };
     struct Case {
-        std::string text;  // "" with missing: no file
-        bool missing;
+        std::string text;
+        bool missing;  // no file at all
         int icol1, icol2;
         float xmiss;
         int iyb, iye;
-        std::vector<Triple> want;
+        std::vector<std::array<float, 3>> want;
         std::string msg;  // "%" stands for the file's path
     };
     const Case cases[] = {
@@ -92,41 +86,10 @@ TEST(KeywordExports, PrepObs) {
             continue;
         }
         ASSERT_EQ(nobs, static_cast<std::int32_t>(c.want.size()));
-        for (std::size_t k = 0; k < c.want.size(); ++k) {
-            EXPECT_EQ(obs[3 * k], c.want[k].t);
-            EXPECT_EQ(obs[3 * k + 1], c.want[k].v1);
-            EXPECT_EQ(obs[3 * k + 2], c.want[k].v2);
-        }
+        for (std::size_t k = 0; k < c.want.size(); ++k)
+            EXPECT_EQ((std::array<float, 3>{obs[3 * k], obs[3 * k + 1], obs[3 * k + 2]}), c.want[k]) << k;
         EXPECT_EQ(obs[3 * c.want.size()], 555.0f);
     }
-}
-
-TEST(KeywordExports, GetObsReportsABadNumber) {
-    const std::string dir = scratch_dir();
-    const std::string file = dir + "/m.inp";
-    write_file(file, "Caobs 1.2.3\npHobs 5\n");
-    std::vector<char> buf(sizeof(KEYLIST), ' ');
-    auto* list = reinterpret_cast<KEYLIST*>(buf.data());
-    std::memcpy(list->file, file.data(), file.size());
-    FIL2LIST(list);
-    ASSERT_EQ(list->n, 2);
-
-    SeriesSpec spec;
-    std::memset(&spec, 0, sizeof spec);
-    const morvane_obsind_fn one = [](const char*, int32_t) -> int32_t { return 1; };
-    char last[128];
-    GETOBS(one, list, "Ca", 2, &spec, nullptr);
-    morvane_last_message(last);
-    EXPECT_EQ(std::string(last, 127), pad("xGETOBS: Cannot read the value of Caobs: 1.2.3", 127));
-    EXPECT_EQ(spec.active, 0);
-    const int32_t isuf = 1;
-    GETOBS(one, list, "pH", 2, &spec, &isuf);  // pHobs_1: absent
-    morvane_last_message(last);
-    EXPECT_EQ(std::string(last, 127), std::string(127, ' '));
-    EXPECT_EQ(spec.active, 0);
-    GETOBS(one, list, "pH", 2, &spec, nullptr);
-    EXPECT_EQ(spec.active, -1);
-    EXPECT_EQ(spec.cval[0], 5.0f);
 }
 
 }  // namespace

@@ -13,21 +13,16 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string pad(std::string_view s, std::size_t n) {
-    std::string out(s.substr(0, std::min(s.size(), n)));
-    out.resize(n, ' ');
-    return out;
-}
+std::string pad(std::string_view s, std::size_t n) { return std::string(s.substr(0, n)) + std::string(n - std::min(n, s.size()), ' '); }
 
-// A list built in memory, as FIL2LIST leaves it, with DIR C:\in\.
+// A list as FIL2LIST leaves it, with DIR C:\in\.
 std::unique_ptr<KEYLIST> make_list(const std::vector<std::pair<std::string, std::string>>& entries) {
     auto list = std::make_unique<KEYLIST>();
-    std::memset(list.get(), ' ', sizeof(KEYLIST));
+    std::memset(list.get(), 0, sizeof(KEYLIST));
     list->n = static_cast<std::int32_t>(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         set_field(list->key[i], 16, entries[i].first);
         set_field(list->line[i], 256, entries[i].second);
-        list->got[i] = list->def[i] = 0;
     }
     set_field(list->dir, 256, "C:\\in\\");
     return list;
@@ -37,62 +32,38 @@ SeriesSpec old_record() {
     SeriesSpec r;
     std::memset(&r, '#', sizeof r);
     set_field(r.path, sizeof r.path, "old");
-    r.active = 0;
-    r.opt = 'q';
-    r.icol1 = r.icol2 = 9;
-    r.factor = 5.0f;
-    r.cval[0] = 7.0f;
-    r.cval[1] = 8.0f;
-    r.cval[2] = 9.0f;
+    r.active = 0, r.opt = 'q', r.icol1 = r.icol2 = 9, r.factor = 5.0f;
+    r.cval[0] = 7.0f, r.cval[1] = 8.0f, r.cval[2] = 9.0f;
     return r;
-}
-
-struct Want {
-    std::int32_t active;
-    std::string path;
-    char opt;
-    std::int32_t icol1, icol2;
-    float factor;
-    float cval[3];
-};
-
-void expect_record(const SeriesSpec& r, const Want& w) {
-    EXPECT_EQ(r.active, w.active);
-    EXPECT_EQ(std::string(r.path, 256), pad(w.path, 256));
-    EXPECT_EQ(r.opt, w.opt);
-    EXPECT_EQ(r.icol1, w.icol1);
-    EXPECT_EQ(r.icol2, w.icol2);
-    EXPECT_EQ(r.factor, w.factor);
-    EXPECT_EQ(r.cval[0], w.cval[0]);
-    EXPECT_EQ(r.cval[1], w.cval[1]);
-    EXPECT_EQ(r.cval[2], w.cval[2]);
-    EXPECT_EQ(std::string(r.fmt, 64), std::string(64, '#'));  // never touched
-    EXPECT_EQ(std::string(r.reserved2, 32), std::string(32, '#'));
 }
 
 TEST(GetObs, ValueForms) {
     struct Case {
         std::string value;
-        Want want;
+        std::int32_t active;
+        std::string path;
+        char opt;
+        std::int32_t icol1, icol2;
+        float factor, cval[3];
     };
     const Case cases[] = {
-        {"12.5", {-1, "1obsonly", 'x', 1, 2, 1.0f, {12.5f, 8, 0}}},
-        {"1.5 2 3 4", {-1, "1obsonly", 'x', 1, 2, 1.0f, {1.5f, 2, 3}}},
-        {"-0.25  +3", {-1, "1obsonly", 'x', 1, 2, 1.0f, {-0.25f, 3, 0}}},
-        {"1,2", {-1, "C:\\in\\1,2", 'x', 1, 0, 1.0f, {7, 8, 9}}},
-        {"1e-3", {-1, "C:\\in\\1e-3", 'x', 1, 0, 1.0f, {7, 8, 9}}},
-        {"obs/ca.txt;\\2", {-1, "C:\\in\\obs/ca.txt", 'x', 2, 0, 1.0f, {7, 8, 9}}},
-        {"ca.txt/p;1000*\\3 \\4", {-1, "C:\\in\\ca.txt", 'p', 3, 4, 1000.0f, {7, 8, 9}}},
-        {"ca.txt", {-1, "C:\\in\\ca.txt", 'x', 1, 0, 1.0f, {7, 8, 9}}},
-        {"dir/a", {-1, "C:\\in\\dir", 'a', 1, 0, 1.0f, {7, 8, 9}}},
-        {"'a;b'.txt;\\3", {-1, "C:\\in\\'a;b'.txt", 'x', 3, 0, 1.0f, {7, 8, 9}}},
-        {"\"a;b\".txt/o;\\3", {-1, "C:\\in\\\"a;b\".txt", 'o', 3, 0, 1.0f, {7, 8, 9}}},
-        {"/o;\\2", {0, "old", 'o', 2, 0, 1.0f, {7, 8, 9}}},
-        {";\\2", {0, "old", 'x', 2, 0, 1.0f, {7, 8, 9}}},
-        {"ca.txt;Ca \\2", {-1, "C:\\in\\ca.txt", 'x', 0, 2, 1.0f, {7, 8, 9}}},
-        {"..\\o.txt;\\2  \\3 \\4", {-1, "..\\o.txt", 'x', 2, 3, 1.0f, {7, 8, 9}}},
-        {"D:\\o.txt;0.5*\\2+1.5\t2*\\3", {-1, "D:\\o.txt", 'x', 2, 3, 0.5f, {7, 8, 9}}},
-        {"o.txt;x", {-1, "C:\\in\\o.txt", 'x', 0, 0, 1.0f, {7, 8, 9}}},
+        {"12.5", -1, "1obsonly", 'x', 1, 2, 1.0f, {12.5f, 8, 0}},
+        {"1.5 2 3 4", -1, "1obsonly", 'x', 1, 2, 1.0f, {1.5f, 2, 3}},
+        {"-0.25  +3", -1, "1obsonly", 'x', 1, 2, 1.0f, {-0.25f, 3, 0}},
+        {"1,2", -1, "C:\\in\\1,2", 'x', 1, 0, 1.0f, {7, 8, 9}},
+        {"1e-3", -1, "C:\\in\\1e-3", 'x', 1, 0, 1.0f, {7, 8, 9}},
+        {"obs/ca.txt;\\2", -1, "C:\\in\\obs/ca.txt", 'x', 2, 0, 1.0f, {7, 8, 9}},
+        {"ca.txt/p;1000*\\3 \\4", -1, "C:\\in\\ca.txt", 'p', 3, 4, 1000.0f, {7, 8, 9}},
+        {"ca.txt", -1, "C:\\in\\ca.txt", 'x', 1, 0, 1.0f, {7, 8, 9}},
+        {"dir/a", -1, "C:\\in\\dir", 'a', 1, 0, 1.0f, {7, 8, 9}},
+        {"'a;b'.txt;\\3", -1, "C:\\in\\'a;b'.txt", 'x', 3, 0, 1.0f, {7, 8, 9}},
+        {"\"a;b\".txt/o;\\3", -1, "C:\\in\\\"a;b\".txt", 'o', 3, 0, 1.0f, {7, 8, 9}},
+        {"/o;\\2", 0, "old", 'o', 2, 0, 1.0f, {7, 8, 9}},
+        {";\\2", 0, "old", 'x', 2, 0, 1.0f, {7, 8, 9}},
+        {"ca.txt;Ca \\2", -1, "C:\\in\\ca.txt", 'x', 0, 2, 1.0f, {7, 8, 9}},
+        {"..\\o.txt;\\2  \\3 \\4", -1, "..\\o.txt", 'x', 2, 3, 1.0f, {7, 8, 9}},
+        {"D:\\o.txt;0.5*\\2+1.5\t2*\\3", -1, "D:\\o.txt", 'x', 2, 3, 0.5f, {7, 8, 9}},
+        {"o.txt;x", -1, "C:\\in\\o.txt", 'x', 0, 0, 1.0f, {7, 8, 9}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -101,7 +72,15 @@ TEST(GetObs, ValueForms) {
         int calls = 0;
         getobs([&](std::string_view n) { ++calls; EXPECT_EQ(n, "Ca      "); return 2; }, *list, "Ca      ", recs);
         EXPECT_EQ(calls, 1);
-        expect_record(recs[1], c.want);
+        const SeriesSpec& r = recs[1];
+        EXPECT_EQ(r.active, c.active);
+        EXPECT_EQ(std::string(r.path, 256), pad(c.path, 256));
+        EXPECT_EQ(r.opt, c.opt);
+        EXPECT_EQ(r.icol1, c.icol1);
+        EXPECT_EQ(r.icol2, c.icol2);
+        EXPECT_EQ(r.factor, c.factor);
+        EXPECT_EQ(std::vector<float>(r.cval, r.cval + 3), std::vector<float>(c.cval, c.cval + 3));
+        EXPECT_EQ(std::string(r.fmt, 64) + std::string(r.reserved2, 32), std::string(96, '#'));  // never touched
         const SeriesSpec old = old_record();
         EXPECT_EQ(std::memcmp(&recs[0], &old, sizeof(SeriesSpec)), 0);
         EXPECT_EQ(list->got[0], 0);
@@ -118,32 +97,28 @@ TEST(GetObs, KeywordsAndSilentReturns) {
     struct Case {
         std::string name;
         std::optional<std::int32_t> isuf;
-        std::int32_t index;  // what the lookup returns
-        int calls;
-        float cval0;  // 7: record untouched
+        std::int32_t index, calls;  // what the lookup returns, how often it is called
+        float cval0;                // 7: record untouched
         std::string error;
     };
     const Case cases[] = {
         {"SO4", 12, 1, 1, 2.0f, ""},
-        {"SO4\t\0  "s, std::nullopt, 1, 1, 1.0f, ""},
+        {"SO4\t\0  "s, {}, 1, 1, 1.0f, ""},
         {"SO4", -1, 1, 0, 7.0f, ""},  // SO4obs_-1 is absent
-        {"SO4", 3, 1, 0, 7.0f, ""},
-        {"Blank", std::nullopt, 1, 0, 7.0f, ""},
-        {"Nope", std::nullopt, 1, 0, 7.0f, ""},
-        {"pH", std::nullopt, 0, 1, 7.0f, ""},
-        {"pH", std::nullopt, -3, 1, 7.0f, ""},
-        {"pH", std::nullopt, 1, 1, 3.0f, ""},
-        {"Bad", std::nullopt, 1, 1, 7.0f, "Cannot read the value of Badobs: 1.2.3"},
-        {"Bad2", std::nullopt, 1, 1, 7.0f, "Cannot read the value of Bad2obs: 4 --1"},
+        {"Blank", {}, 1, 0, 7.0f, ""},
+        {"Nope", {}, 1, 0, 7.0f, ""},
+        {"pH", {}, 0, 1, 7.0f, ""},
+        {"pH", {}, 1, 1, 3.0f, ""},
+        {"Bad", {}, 1, 1, 7.0f, "Cannot read the value of Badobs: 1.2.3"},
+        {"Bad2", {}, 1, 1, 7.0f, "Cannot read the value of Bad2obs: 4 --1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SeriesSpec rec = old_record();
         int calls = 0;
         const ObsIndexFn lookup = [&](std::string_view n) {
-            ++calls;
             EXPECT_EQ(n, c.name);
-            return c.index;
+            return ++calls, c.index;
         };
         std::string error;
         try {
@@ -155,9 +130,7 @@ TEST(GetObs, KeywordsAndSilentReturns) {
         EXPECT_EQ(calls, c.calls);
         EXPECT_EQ(rec.cval[0], c.cval0);
         const SeriesSpec old = old_record();
-        if (c.cval0 == 7.0f) {
-            EXPECT_EQ(std::memcmp(&rec, &old, sizeof rec), 0);
-        }
+        EXPECT_TRUE(c.cval0 != 7.0f || std::memcmp(&rec, &old, sizeof rec) == 0) << "record changed";
     }
     EXPECT_EQ(obs_keyword("ANC_lake", 2), "ANC_lakeobs_2");
 }
