@@ -160,7 +160,7 @@ std::string_view field_text(const char* field, std::size_t width) {
 
 void set_field(char* field, std::size_t width, std::string_view text) {
     const std::size_t n = std::min(width, text.size());
-    std::memcpy(field, text.data(), n);
+    if (n > 0) std::memcpy(field, text.data(), n);
     std::memset(field + n, ' ', width - n);
 }
 
