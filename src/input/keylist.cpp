@@ -6,8 +6,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "input/varin.hpp"
-#include "util/files.hpp"
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
 #include "util/textfile.hpp"
@@ -19,7 +17,6 @@ constexpr std::size_t kReadWidth = 256;      // characters read of a keyword-fil
 constexpr std::size_t kDictNameWidth = 32;   // characters kept of the dictionary name
 constexpr std::int32_t kTrue = -1;           // a logical written by the library
 constexpr std::int32_t kTaken = 1;           // GOT of a found entry is written as 1
-constexpr float kSeriesMissing = -99.0f;
 
 // Entries of the list that may be examined: N, limited to the record.
 int entries(const KEYLIST& list) { return std::clamp<int>(list.n, 0, kKeyEntries); }
@@ -67,13 +64,6 @@ std::unordered_map<std::string, std::string> load_dictionary(const std::string& 
     return dict;
 }
 
-// Which characters a series value may hold to be a constant (or the marker).
-bool series_constant_chars(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) {
-        return c == ' ' || c == '+' || c == '-' || c == '.' || c == '=' || (c >= '0' && c <= '9');
-    });
-}
-
 template <class T>
 std::size_t read_numbers_impl(std::string_view keyword, std::string_view text, std::span<T> out) {
     ListReader reader(text);
@@ -112,17 +102,9 @@ bool read_scalar(std::string_view keyword, std::string_view value, T& out) {
     return true;
 }
 
-// Looks the keyword up and marks a found entry taken; 0 when absent.
-int take(KEYLIST& list, std::string_view keyword) {
-    int ind = 0;
-    if (!keyfind(list, keyword, ind)) return 0;
-    list.got[ind - 1] = kTaken;
-    return ind;
-}
-
 template <class T>
 void get_scalar(KEYLIST& list, std::string_view keyword, T& val, std::optional<T> dflt) {
-    const int ind = take(list, keyword);
+    const int ind = take_entry(list, keyword);
     if (ind > 0 && read_scalar(keyword, line_of(list, ind), val)) return;
     // Absent, or present without a number: the default.
     if (!dflt) return;
@@ -133,7 +115,7 @@ void get_scalar(KEYLIST& list, std::string_view keyword, T& val, std::optional<T
 template <class T>
 void get_vector(KEYLIST& list, std::string_view keyword, std::span<T> vec, std::span<const T> dfltv,
                 std::optional<T> dflt) {
-    const int ind = take(list, keyword);
+    const int ind = take_entry(list, keyword);
     if (ind > 0 && read_vector(keyword, line_of(list, ind), vec)) return;
     if (dflt) {
         std::fill(vec.begin(), vec.end(), *dflt);
@@ -227,6 +209,13 @@ bool keyfind(const KEYLIST& list, std::string_view keyword, int& ind) {
     return false;
 }
 
+int take_entry(KEYLIST& list, std::string_view keyword) {
+    int ind = 0;
+    if (!keyfind(list, keyword, ind)) return 0;
+    list.got[ind - 1] = kTaken;
+    return ind;
+}
+
 bool keygot(const KEYLIST& list, std::string_view keyword) {
     int ind = 0;
     return keyfind(list, keyword, ind) && (list.got[ind - 1] & 1) != 0;
@@ -267,32 +256,6 @@ void getivecd(KEYLIST& list, std::string_view keyword, std::span<std::int32_t> i
 
 void getrvecd(KEYLIST& list, std::string_view keyword, std::span<float> vec, std::span<const float> dfltv) {
     get_vector<float>(list, keyword, vec, dfltv, std::nullopt);
-}
-
-void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::int32_t nb, std::int32_t ne,
-               std::int32_t ns, std::span<float> vec, std::optional<float> dflt, std::string& tsmsg) {
-    const int ind = take(list, keyword);
-    if (ind > 0) {
-        std::string value = tidy(line_of(list, ind));
-        if (!series_constant_chars(value)) {
-            // A file specification: completed with the input file's directory.
-            value = pathjoin(tidy(std::string_view(list.dir, kPathWidth)), value);
-            set_field(list.line[ind - 1], kLineWidth, value);
-            value = std::string(line_of(list, ind));
-        }
-        std::string msg = varin01(value, n0, nb, ne, ns, kSeriesMissing, vec);
-        if (!is_blank(msg)) tsmsg = std::move(msg);
-        return;
-    }
-    if (!dflt) return;
-    // VEC(NB .. NB + (NE - NB + 1) * NS - 1), within the caller's array.
-    const std::int64_t first = static_cast<std::int64_t>(nb) - n0;
-    const std::int64_t count = (static_cast<std::int64_t>(ne) - nb + 1) * ns;
-    for (std::int64_t j = std::max<std::int64_t>(first, 0); j < first + count; ++j) {
-        if (j >= static_cast<std::int64_t>(vec.size())) break;
-        vec[static_cast<std::size_t>(j)] = *dflt;
-    }
-    append_default(list, keyword);
 }
 
 std::size_t read_numbers(std::string_view keyword, std::string_view text, std::span<float> out) {

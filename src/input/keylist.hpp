@@ -73,6 +73,9 @@ void fil2list(KEYLIST& list);
 // 0 when none matches.
 bool keyfind(const KEYLIST& list, std::string_view keyword, int& ind);
 
+// KEYFIND, and a found entry marked taken (GOT = 1); its index, 0 when absent.
+int take_entry(KEYLIST& list, std::string_view keyword);
+
 // KEYGOT: GOT of the first matching entry; false when there is none.
 bool keygot(const KEYLIST& list, std::string_view keyword);
 

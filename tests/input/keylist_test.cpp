@@ -188,36 +188,5 @@ TEST(KeyList, Readers) {
     EXPECT_FALSE(keyfind(*list, "Thet", ind) || keyfind(*list, "Theta0", ind) || keygot(*list, "Vlong0"));
 }
 
-TEST(KeyList, Series) {
-    const std::string dir = scratch_dir();
-    auto list = load(dir + "/in\\x", "C 0.5\nM =\nE 1.5E-3\nF\tdep.dat;\\2\nK ..\\dep.dat\n");
-    const std::string d = dir + "/in\\";
-    // VEC(N0 = 1845 : 1856); the run 1850-1852 with 2 steps a year is 1850..1855.
-    std::vector<float> vec(12, 1.0f);
-    std::string msg;
-    getseries(*list, "C", 1845, 1850, 1852, 2, vec, std::nullopt, msg);
-    EXPECT_EQ(vec, (std::vector<float>{1, 1, 1, 1, 1, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 1}));
-    getseries(*list, "M", 1845, 1850, 1852, 2, vec, 3.0f, msg);
-    EXPECT_EQ(vec[5], -999999.0f);
-    EXPECT_EQ(vec[6], 0.5f);
-    EXPECT_EQ(msg, "");
-    // Not a constant: joined to DIR in the list, then read as a file.
-    const Strings keys = {"E", "F", "K"}, lines = {d + "1.5E-3", d + "dep.dat;\\2", "..\\dep.dat"};
-    for (int k = 0; k < 3; ++k) {
-        getseries(*list, keys[k], 1845, 1850, 1852, 2, vec, std::nullopt, msg);
-        EXPECT_EQ(std::string(list->line[k + 2], 256), pad(lines[k], 256));
-        EXPECT_EQ(msg, "xVARIN01: File  " + lines[k].substr(0, lines[k].find(';')) + "  does not exist!");
-    }
-    // Absent with a default: the run's steps; an entry appended. Without: nothing.
-    std::fill(vec.begin(), vec.end(), 1.0f);
-    getseries(*list, "A", 1845, 1850, 1851, 3, vec, 2.5f, msg);
-    getseries(*list, "B", 1845, 1850, 1851, 3, vec, std::nullopt, msg);
-    EXPECT_EQ(vec, (std::vector<float>{1, 1, 1, 1, 1, 2.5f, 2.5f, 2.5f, 2.5f, 2.5f, 2.5f, 1}));
-    EXPECT_EQ(list->got[0], 1);
-    EXPECT_EQ(list->got[5], -1);
-    EXPECT_EQ(list->n, 6);
-    EXPECT_FALSE(keygot(*list, "B"));
-}
-
 }  // namespace
 }  // namespace morvane
