@@ -82,6 +82,188 @@ bool round_digits(std::string& s, int keep) {
     return true;
 }
 
+
+// ---------------------------------------------------------------------------
+// Fast exact rounding for the common cases: a normal double times a power of
+// ten, rounded to an integer (ties to even) with 128-bit integer arithmetic.
+// Gives up (false) whenever the operands or the result do not fit; the
+// callers then take the std::to_chars path, which gives the same digits.
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes q as exactly n digits (zeros in front).
+void put_digits(char* p, std::uint64_t q, int n) {
+    int i = n;
+    while (i >= 2) {
+        const auto r = static_cast<std::size_t>(q % 100);
+        q /= 100;
+        i -= 2;
+        std::memcpy(p + i, kDigitPairs + 2 * r, 2);
+    }
+    if (i == 1) p[0] = static_cast<char>('0' + q % 10);
+}
+
+constexpr std::uint64_t kPow10u[20] = {1ULL, 10ULL, 100ULL, 1000ULL, 10000ULL, 100000ULL, 1000000ULL, 10000000ULL,
+                                        100000000ULL, 1000000000ULL, 10000000000ULL, 100000000000ULL,
+                                        1000000000000ULL, 10000000000000ULL, 100000000000000ULL,
+                                        1000000000000000ULL, 10000000000000000ULL, 100000000000000000ULL,
+                                        1000000000000000000ULL, 10000000000000000000ULL};
+
+// Bit lengths of 10^0 .. 10^19.
+constexpr int kPow10Bits[20] = {1, 4, 7, 10, 14, 17, 20, 24, 27, 30, 34, 37, 40, 44, 47, 50, 54, 57, 60, 64};
+
+// Powers of ten 1e-308 .. 1e308 as doubles, close but not all exact: they
+// only sharpen the first guess of the exponent, which is then checked exactly.
+constexpr std::array<double, 617> make_pow10d() {
+    std::array<double, 617> t{};
+    t[308] = 1.0;
+    for (int i = 309; i < 617; ++i) t[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i - 1)] * 10.0;
+    for (int i = 307; i >= 0; --i) t[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i + 1)] / 10.0;
+    return t;
+}
+constexpr std::array<double, 617> kPow10dTable = make_pow10d();
+constexpr const double* kPow10d = kPow10dTable.data();
+
+#ifdef __SIZEOF_INT128__
+__extension__ typedef unsigned __int128 u128;
+
+constexpr std::array<u128, 39> make_pow10() {
+    std::array<u128, 39> t{};
+    u128 v = 1;
+    for (auto& x : t) {
+        x = v;
+        v *= 10;
+    }
+    return t;
+}
+constexpr std::array<u128, 39> kPow10 = make_pow10();
+
+int bit_length(u128 v) {
+    const auto hi = static_cast<std::uint64_t>(v >> 64);
+    if (hi) return 128 - __builtin_clzll(hi);
+    const auto lo = static_cast<std::uint64_t>(v);
+    return lo ? 64 - __builtin_clzll(lo) : 0;
+}
+
+
+// q = a * 10^s rounded to nearest, ties to even; a > 0 finite.
+bool scaled_round(double a, int s, std::uint64_t& q) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &a, 8);
+    const int bexp = static_cast<int>((bits >> 52) & 0x7FF);
+    if (bexp == 0 || bexp == 0x7FF) return false;  // subnormal, infinite
+    std::uint64_t m = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
+    int e = bexp - 1075;
+    // 64-bit path: most values written have few significant bits (REAL
+    // items widened to double have at most 24) and moderate exponents.
+    {
+        const int tz = __builtin_ctzll(m);
+        const std::uint64_t m64 = m >> tz;
+        const int e64 = e + tz;
+        const int mbits = 64 - __builtin_clzll(m64);
+        if (s >= 0 && s <= 19 && e64 < 0 && e64 > -64 && mbits + kPow10Bits[s] <= 64) {
+            const std::uint64_t n = m64 * kPow10u[s];
+            const int sh = -e64;
+            std::uint64_t q64 = n >> sh;
+            const std::uint64_t rem = n & ((1ULL << sh) - 1);
+            const std::uint64_t half = 1ULL << (sh - 1);
+            if (rem > half || (rem == half && (q64 & 1))) ++q64;
+            q = q64;
+            return true;
+        }
+        if (s < 0 && s >= -19 && e64 >= 0 && mbits + e64 <= 63) {
+            const std::uint64_t n = m64 << e64;
+            const std::uint64_t dv = kPow10u[-s];
+            std::uint64_t q64 = n / dv;
+            const std::uint64_t rem2 = (n % dv) * 2;  // n < 2^63: no overflow
+            if (rem2 > dv || (rem2 == dv && (q64 & 1))) ++q64;
+            q = q64;
+            return true;
+        }
+    }
+    u128 qq;
+    if (s >= 0) {
+        if (s > 22) {  // m * 10^s must stay below 2^127
+            const int tz = __builtin_ctzll(m);
+            m >>= tz;
+            e += tz;
+            if (s > 38 || 64 - __builtin_clzll(m) + bit_length(kPow10[static_cast<std::size_t>(s)]) > 127) return false;
+        }
+        const u128 n = static_cast<u128>(m) * kPow10[static_cast<std::size_t>(s)];
+        if (e >= 0) {
+            if (bit_length(n) + e > 64) return false;
+            qq = n << e;
+        } else {
+            const int sh = -e;
+            if (sh > 126) return false;
+            qq = n >> sh;
+            const u128 rem = n & ((static_cast<u128>(1) << sh) - 1);
+            const u128 half = static_cast<u128>(1) << (sh - 1);
+            if (rem > half || (rem == half && (qq & 1))) ++qq;
+        }
+    } else {
+        const int t = -s;
+        if (t > 38) return false;
+        const u128 d = kPow10[static_cast<std::size_t>(t)];
+        u128 n = m, den = d;
+        if (e >= 0) {
+            if (64 - __builtin_clzll(m) + e > 127) return false;
+            n <<= e;
+        } else {
+            if (bit_length(d) - e > 126) return false;
+            den <<= -e;
+        }
+        qq = n / den;
+        const u128 rem2 = (n % den) * 2;
+        if (rem2 > den || (rem2 == den && (qq & 1))) ++qq;
+    }
+    if (qq >> 64) return false;
+    q = static_cast<std::uint64_t>(qq);
+    return true;
+}
+
+
+// a > 0 rounded to nsig (1..18) significant digits.
+bool fast_sig_digits(double a, int nsig, Digits& dg) {
+    if (nsig > 18) return false;
+    std::uint64_t bits;
+    std::memcpy(&bits, &a, 8);
+    const int bexp = static_cast<int>((bits >> 52) & 0x7FF);
+    if (bexp == 0 || bexp == 0x7FF) return false;
+    const int e2 = bexp - 1023;  // a in [2^e2, 2^(e2+1))
+    int x = (e2 * 78913) >> 18;  // floor(e2 * log10(2)): the exponent or one less
+    if (x >= -307 && x < 307 && a >= kPow10d[x + 1 + 308]) ++x;  // nearly always exact now
+    for (int iter = 0; iter < 3; ++iter) {
+        std::uint64_t q;
+        if (!scaled_round(a, nsig - 1 - x, q)) return false;
+        if (q < kPow10u[nsig - 1]) {
+            --x;
+            continue;
+        }
+        if (q > kPow10u[nsig]) {
+            ++x;
+            continue;
+        }
+        if (q == kPow10u[nsig]) {  // rounded up to the next power of ten
+            q /= 10;
+            ++x;
+        }
+        put_digits(dg.buf, q, nsig);
+        dg.n = nsig;
+        dg.exp10 = x;
+        dg.zero = false;
+        return true;
+    }
+    return false;
+}
+#else
+bool scaled_round(double, int, std::uint64_t&) { return false; }
+bool fast_sig_digits(double, int, Digits&) { return false; }
+#endif
+
 // |v| rounded to nsig significant digits (nsig >= 1). buf must hold nsig + 32.
 void sig_digits(double a, int nsig, Digits& dg) {
     if (a == 0.0) {
@@ -91,6 +273,7 @@ void sig_digits(double a, int nsig, Digits& dg) {
         dg.exp10 = 0;
         return;
     }
+    if (fast_sig_digits(a, nsig, dg)) return;
     dg.zero = false;
     char tmp[kSmallBuf];
     if (nsig + 10 <= kSmallBuf) {
@@ -291,7 +474,13 @@ void fixed_field(std::string& out, double v, int w, int d, int scale, bool plus)
     std::string big;
     const char* digs;  // the rounded value |v| * 10^pos as an integer, no point
     int nd;
-    if (pos >= 0 && pos + 330 < kSmallBuf) {
+    std::uint64_t q = 0;
+    if (pos >= 0 && pos <= 38 && (a == 0.0 || scaled_round(a, pos, q))) {
+        // q < 2^64 has at most 20 digits
+        nd = 20;
+        put_digits(small, q, nd);
+        digs = small;
+    } else if (pos >= 0 && pos + 330 < kSmallBuf) {
         auto r = std::to_chars(small, small + kSmallBuf, a, std::chars_format::fixed, pos);
         // Remove the point in place: shift the fraction left by one.
         char* dot = static_cast<char*>(std::memchr(small, '.', static_cast<std::size_t>(r.ptr - small)));
@@ -335,7 +524,10 @@ void fixed_field(std::string& out, double v, int w, int d, int scale, bool plus)
 
 // E, D, ES and EN editing. Returns false when the scale factor is out of range
 // for E/D (the field is then left unwritten).
-bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool plus, ExpForm form) {
+// pre: the digits of |v| already rounded to d significant digits (from G
+// editing), used when they are the digits needed.
+bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool plus, ExpForm form,
+               const Digits* pre = nullptr) {
     if (!std::isfinite(v)) {
         put_special(out, v, w, plus);
         return true;
@@ -361,12 +553,16 @@ bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool 
     char dbuf[kSmallBuf + 40];
     std::string dbig;
     Digits dg;
-    dg.buf = dbuf;
-    if (nsig + 40 > kSmallBuf) {
-        dbig.assign(static_cast<std::size_t>(nsig) + 40, '0');
-        dg.buf = dbig.data();
+    if (pre && pre->n == nsig && form != ExpForm::EN) {
+        dg = *pre;
+    } else {
+        dg.buf = dbuf;
+        if (nsig + 40 > kSmallBuf) {
+            dbig.assign(static_cast<std::size_t>(nsig) + 40, '0');
+            dg.buf = dbig.data();
+        }
+        sig_digits(a, nsig, dg);
     }
-    sig_digits(a, nsig, dg);
     int shown_exp;
     if (dg.zero) {
         shown_exp = 0;
@@ -414,11 +610,120 @@ bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool 
     return true;
 }
 
+// The common case of G editing in one pass: a nonzero normal value, no scale
+// factor, 1 <= d <= 17, w <= 64, and a rounding that 64-bit arithmetic does
+// exactly. Writes the field to out and returns true, or returns false having
+// written nothing (the general path then does the work).
+bool general_fast(std::string& out, double v, int w, int d, int e, bool plus) {
+    if (d < 1 || d > 17 || w > 64) return false;
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, 8);
+    const bool neg = bits >> 63;
+    const int bexp = static_cast<int>((bits >> 52) & 0x7FF);
+    if (bexp == 0 || bexp == 0x7FF) return false;
+    std::uint64_t m = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
+    int e2 = bexp - 1075;
+    const int tz = __builtin_ctzll(m);
+    m >>= tz;
+    e2 += tz;
+    const int mbits = 64 - __builtin_clzll(m);
+    const double a = neg ? -v : v;
+    int x = ((bexp - 1023) * 78913) >> 18;
+    if (x >= -307 && x < 307 && a >= kPow10d[x + 1 + 308]) ++x;
+    std::uint64_t q = 0;
+    for (int iter = 0;; ++iter) {
+        if (iter == 2) return false;
+        const int sc = d - 1 - x;  // q = round(a * 10^sc)
+        if (sc >= 0) {
+            if (sc > 19 || e2 >= 0 || e2 <= -64 || mbits + kPow10Bits[sc] > 64) return false;
+            const std::uint64_t n = m * kPow10u[sc];
+            const int sh = -e2;
+            q = n >> sh;
+            const std::uint64_t rem = n & ((1ULL << sh) - 1);
+            const std::uint64_t half = 1ULL << (sh - 1);
+            q += static_cast<std::uint64_t>(rem > half) | (static_cast<std::uint64_t>(rem == half) & q & 1);
+        } else {
+            if (sc < -19 || e2 < 0 || mbits + e2 > 63) return false;
+            const std::uint64_t n = m << e2;
+            const std::uint64_t dv = kPow10u[-sc];
+            q = n / dv;
+            const std::uint64_t rem2 = (n % dv) * 2;
+            q += static_cast<std::uint64_t>(rem2 > dv) | (static_cast<std::uint64_t>(rem2 == dv) & q & 1);
+        }
+        if (q < kPow10u[d - 1]) {
+            --x;
+            continue;
+        }
+        if (q > kPow10u[d]) {
+            ++x;
+            continue;
+        }
+        if (q == kPow10u[d]) {
+            q /= 10;
+            ++x;
+        }
+        break;
+    }
+    char dig[20];
+    put_digits(dig, q, d);
+    const char sign = neg ? '-' : (plus ? '+' : '\0');
+    const int sl = sign ? 1 : 0;
+    const int big_n = x + 1;  // value = 0.D1..Dd * 10^big_n
+    char buf[64];
+    if (big_n >= 0 && big_n <= d) {
+        // F form in w - nb characters, then nb blanks.
+        const int nb = e > 0 ? e + 2 : 4;
+        const int wf = w - nb;
+        const int need = sl + big_n + 1 + (d - big_n);
+        const bool zero = big_n == 0 && need + 1 <= wf;
+        const int len = need + (zero ? 1 : 0);
+        if (wf <= 0 || len > wf) {
+            out.append(static_cast<std::size_t>(w), '*');
+            return true;
+        }
+        char* p = buf;
+        std::memset(p, ' ', static_cast<std::size_t>(wf - len));
+        p += wf - len;
+        if (sign) *p++ = sign;
+        if (zero) *p++ = '0';
+        std::memcpy(p, dig, static_cast<std::size_t>(big_n));
+        p += big_n;
+        *p++ = '.';
+        std::memcpy(p, dig + big_n, static_cast<std::size_t>(d - big_n));
+        p += d - big_n;
+        std::memset(p, ' ', static_cast<std::size_t>(nb));
+        out.append(buf, static_cast<std::size_t>(w));
+        return true;
+    }
+    // E form: [sign][0].D1..Dd and the exponent.
+    char et[16];
+    const int ne = exponent_text(et, big_n, e, 'E');
+    const int need = sl + 1 + d + ne;
+    const bool zero = need + 1 <= w;
+    const int len = need + (zero ? 1 : 0);
+    if (ne < 0 || len > w) {
+        out.append(static_cast<std::size_t>(w), '*');
+        return true;
+    }
+    char* p = buf;
+    std::memset(p, ' ', static_cast<std::size_t>(w - len));
+    p += w - len;
+    if (sign) *p++ = sign;
+    if (zero) *p++ = '0';
+    *p++ = '.';
+    std::memcpy(p, dig, static_cast<std::size_t>(d));
+    p += d;
+    std::memcpy(p, et, static_cast<std::size_t>(ne));
+    out.append(buf, static_cast<std::size_t>(w));
+    return true;
+}
+
 bool general_field(std::string& out, double v, int w, int d, int e, int scale, bool plus) {
     if (!std::isfinite(v)) {
         put_special(out, v, w, plus);
         return true;
     }
+    if (scale == 0 && general_fast(out, v, w, d, e, plus)) return true;
     const int n = e > 0 ? e + 2 : 4;  // blanks that follow an F-form field
     // With no significant digits to choose by, the exponent form is used
     // (which needs a positive scale factor).
@@ -452,7 +757,7 @@ bool general_field(std::string& out, double v, int w, int d, int e, int scale, b
     }
     sig_digits(a, d, dg);
     const int big_n = dg.exp10 + 1;  // value = 0.D1.. * 10^big_n after rounding
-    if (big_n < 0 || big_n > d) return exp_field(out, v, w, d, e, scale, plus, ExpForm::E);
+    if (big_n < 0 || big_n > d) return exp_field(out, v, w, d, e, scale, plus, ExpForm::E, &dg);
     if (w - n > 0 && lay_fixed(out, w - n, sign, dg.buf, big_n, dg.buf + big_n, d - big_n))
         out.append(static_cast<std::size_t>(n), ' ');
     else
@@ -1053,6 +1358,12 @@ struct RecordWriter::State {
     // The data descriptor of the next item, or nullptr after an error.
     const Node* next_item() {
         if (finished) return nullptr;
+        if (rep_left > 0) {  // the next repeat of the descriptor just used
+            const Node* n = &p->nodes[static_cast<std::size_t>(pc)];
+            if (--rep_left == 0) ++pc;
+            ++items;
+            return n;
+        }
         const Node* n = advance(true);
         ++items;
         return n;

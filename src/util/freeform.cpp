@@ -28,6 +28,16 @@ bool equals_nocase(std::string_view s, std::string_view word) {
 // std::from_chars in its own syntax, so the result is correctly rounded.
 template <class T>
 bool convert_real(std::string_view s, T& v) {
+    // Plain spellings (no '+', exponent letter e) go straight to from_chars;
+    // anything it does not take whole is looked at in detail below.
+    if (!s.empty() && s.front() != '+') {
+        T r;
+        const auto res = std::from_chars(s.data(), s.data() + s.size(), r);
+        if (res.ec == std::errc() && res.ptr == s.data() + s.size()) {
+            v = r;
+            return true;
+        }
+    }
     std::size_t i = 0;
     bool neg = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
@@ -161,12 +171,17 @@ ListReader::Item ListReader::next(std::string_view& token) {
         return Item::null;
     }
     const std::size_t start = pos_;
-    while (pos_ < n && !ends_token(text_[pos_])) ++pos_;
+    bool has_star = false;
+    for (; pos_ < n; ++pos_) {
+        const char t = text_[pos_];
+        if (ends_token(t)) break;
+        has_star |= t == '*';
+    }
     token = text_.substr(start, pos_ - start);
     skip_separator();
+    if (!has_star) return Item::value;
     // The repeat form r*c or r*: r an unsigned nonzero integer.
     const std::size_t star = token.find('*');
-    if (star == std::string_view::npos) return Item::value;
     std::int64_t r = 0;
     if (star == 0) return Item::bad;
     for (std::size_t k = 0; k < star; ++k) {
