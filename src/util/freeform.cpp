@@ -1,6 +1,7 @@
 // Free-format (list-directed) number reading.
 #include "util/freeform.hpp"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -10,8 +11,20 @@ namespace morvane {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool ends_token(char c) { return is_blank(c) || c == ',' || c == ';' || c == '/'; }
+// Character classes of the scanner, one table lookup per character.
+enum : unsigned char { kBlank = 1, kComma = 2, kSlash = 4, kStar = 8 };
+constexpr std::array<unsigned char, 256> make_classes() {
+    std::array<unsigned char, 256> t{};
+    t[' '] = t['\t'] = t['\r'] = t['\n'] = kBlank;
+    t[','] = t[';'] = kComma;
+    t['/'] = kSlash;
+    t['*'] = kStar;
+    return t;
+}
+constexpr std::array<unsigned char, 256> kClass = make_classes();
+inline unsigned char cls(char c) { return kClass[static_cast<unsigned char>(c)]; }
+inline bool is_blank(char c) { return cls(c) == kBlank; }
+inline bool ends_token(char c) { return cls(c) & (kBlank | kComma | kSlash); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -26,8 +39,72 @@ bool equals_nocase(std::string_view s, std::string_view word) {
 // a letter e, d or q (any case) with an optional sign, or a sign alone, then
 // digits; or a signed INF, INFINITY, NAN, NAN(...). The digits are handed to
 // std::from_chars in its own syntax, so the result is correctly rounded.
+// Powers of ten exact in float (10^0..10^10) and in double (10^0..10^22).
+constexpr float kPow10f[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr double kPow10d[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common short numbers in one pass: when the significant digits form an
+// integer w exact in T and the power of ten is exact in T too, w * 10^e (or
+// w / 10^-e) is a single correctly rounded operation. Scans from p up to the
+// end of the item (a blank, comma, semicolon, slash or end); returns the
+// stop position, or nullptr when the item is not such a number.
+template <class T>
+const char* fast_real(const char* p, const char* end, T& v) {
+    bool neg = false;
+    if (p < end && (*p == '-' || *p == '+')) neg = *p++ == '-';
+    std::uint64_t w = 0;
+    int nd = 0, adj = 0;
+    bool any = false;
+    for (; p < end && is_digit(*p); ++p) {
+        any = true;
+        if (w == 0 && *p == '0') continue;
+        if (++nd > 19) return nullptr;
+        w = w * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    if (p < end && *p == '.') {
+        for (++p; p < end && is_digit(*p); ++p) {
+            any = true;
+            --adj;
+            if (w == 0 && *p == '0') continue;
+            if (++nd > 19) return nullptr;
+            w = w * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+    }
+    if (!any) return nullptr;
+    int ex = 0;
+    if (p < end && !ends_token(*p)) {
+        const char c = lower(*p);
+        if (c == 'e' || c == 'd' || c == 'q') ++p;
+        else if (c != '+' && c != '-') return nullptr;
+        bool eneg = false;
+        if (p < end && (*p == '+' || *p == '-')) eneg = *p++ == '-';
+        int ed = 0;
+        for (; p < end && is_digit(*p); ++p, ++ed) ex = ex * 10 + (*p - '0');
+        if (ed == 0 || ed > 4) return nullptr;
+        if (eneg) ex = -ex;
+    }
+    if (p < end && !ends_token(*p)) return nullptr;
+    const int e10 = ex + adj;
+    T r;
+    if (w == 0) {
+        r = T(0);
+    } else if constexpr (sizeof(T) == 4) {
+        if (w > (1u << 24) || e10 < -10 || e10 > 10) return nullptr;
+        r = static_cast<T>(w);
+        r = e10 < 0 ? r / kPow10f[-e10] : r * kPow10f[e10];
+    } else {
+        if (w > (1ULL << 53) || e10 < -22 || e10 > 22) return nullptr;
+        r = static_cast<T>(w);
+        r = e10 < 0 ? r / kPow10d[-e10] : r * kPow10d[e10];
+    }
+    v = neg ? -r : r;
+    return p;
+}
+
 template <class T>
 bool convert_real(std::string_view s, T& v) {
+    if (fast_real(s.data(), s.data() + s.size(), v) == s.data() + s.size()) return true;
     // Plain spellings (no '+', exponent letter e) go straight to from_chars;
     // anything it does not take whole is looked at in detail below.
     if (!s.empty() && s.front() != '+') {
@@ -136,6 +213,16 @@ bool convert_int(std::string_view s, std::int32_t& v) {
 
 ListReader::ListReader(std::string_view text) : text_(text) {}
 
+// Blanks, at most one comma or semicolon, blanks.
+void ListReader::skip_separator() {
+    const std::size_t n = text_.size();
+    while (pos_ < n && is_blank(text_[pos_])) ++pos_;
+    if (pos_ < n && (cls(text_[pos_]) & kComma)) {
+        ++pos_;
+        while (pos_ < n && is_blank(text_[pos_])) ++pos_;
+    }
+}
+
 // The next item: a value token, a null value, the end (end of text or a
 // slash), or a malformed repeat form. The separator after the item (blanks,
 // at most one comma or semicolon, blanks) is consumed with it.
@@ -158,25 +245,19 @@ ListReader::Item ListReader::next(std::string_view& token) {
         slash_ = true;
         return Item::end;
     }
-    auto skip_separator = [&] {
-        while (pos_ < n && is_blank(text_[pos_])) ++pos_;
-        if (pos_ < n && (text_[pos_] == ',' || text_[pos_] == ';')) {
-            ++pos_;
-            while (pos_ < n && is_blank(text_[pos_])) ++pos_;
-        }
-    };
     if (c == ',' || c == ';') {
         ++pos_;
         while (pos_ < n && is_blank(text_[pos_])) ++pos_;
         return Item::null;
     }
     const std::size_t start = pos_;
-    bool has_star = false;
+    unsigned char seen = 0;
     for (; pos_ < n; ++pos_) {
-        const char t = text_[pos_];
-        if (ends_token(t)) break;
-        has_star |= t == '*';
+        const unsigned char k = cls(text_[pos_]);
+        if (k & (kBlank | kComma | kSlash)) break;
+        seen |= k;
     }
+    const bool has_star = seen & kStar;
     token = text_.substr(start, pos_ - start);
     skip_separator();
     if (!has_star) return Item::value;
@@ -205,19 +286,34 @@ ReadStatus ListReader::finish(Item kind, std::string_view token) {
     }
 }
 
-ReadStatus ListReader::read(float& v) {
+template <class T>
+ReadStatus ListReader::read_real(T& v) {
+    if (repeat_ == 0 && !ended_) {
+        // A plain number scanned and converted in one pass.
+        const char* const begin = text_.data();
+        const char* const end = begin + text_.size();
+        const char* p = begin + pos_;
+        while (p < end && is_blank(*p)) ++p;
+        if (p < end) {
+            T r;
+            if (const char* stop = fast_real(p, end, r)) {
+                pos_ = static_cast<std::size_t>(stop - begin);
+                skip_separator();
+                v = r;
+                ++count_;
+                return ReadStatus::ok;
+            }
+        }
+    }
     std::string_view t;
     Item k = next(t);
     if (k == Item::value && !convert_real(t, v)) k = Item::bad;
     return finish(k, t);
 }
 
-ReadStatus ListReader::read(double& v) {
-    std::string_view t;
-    Item k = next(t);
-    if (k == Item::value && !convert_real(t, v)) k = Item::bad;
-    return finish(k, t);
-}
+ReadStatus ListReader::read(float& v) { return read_real(v); }
+
+ReadStatus ListReader::read(double& v) { return read_real(v); }
 
 ReadStatus ListReader::read(std::int32_t& v) {
     std::string_view t;

@@ -53,6 +53,9 @@ private:
 
     enum class Item { value, null, end, bad };
     Item next(std::string_view& token);
+    void skip_separator();
+    template <class T>
+    ReadStatus read_real(T& v);
     ReadStatus finish(Item kind, std::string_view token);
 };
 
