@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,6 +134,33 @@ TEST(GetObs, KeywordsAndSilentReturns) {
         EXPECT_TRUE(c.cval0 != 7.0f || std::memcmp(&rec, &old, sizeof rec) == 0) << "record changed";
     }
     EXPECT_EQ(obs_keyword("ANC_lake", 2), "ANC_lakeobs_2");
+}
+
+// The example site: its keyword file, dictionary and observation files.
+TEST(GetObs, ExampleSite) {
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(MORVANE_SOURCE_DIR "/examples/site");  // where its names are resolved
+    auto list = std::make_unique<KEYLIST>();
+    set_field(list->file, 256, "kesto.inp");
+    fil2list(*list);
+    int ind = 0;
+    EXPECT_TRUE(keyfind(*list, "percol", ind) && !keyfind(*list, "Runoff", ind));
+    SeriesSpec recs[3] = {old_record(), old_record(), old_record()};
+    const char* names[] = {"pH", "SO4", "BS", "ANC_lake"};
+    for (int k = 0; k < 4; ++k) getobs([&](std::string_view) { return k % 3 + 1; }, *list, names[k], recs);
+    EXPECT_EQ(std::string(recs[0].path, 256) + recs[0].opt, pad("obs_lake.dat", 256) + "a");
+    EXPECT_EQ(std::string(recs[1].path, 256) + recs[1].opt, pad("obs_soil.dat", 256) + "s");
+    EXPECT_EQ(recs[1].factor, 0.001f);
+    EXPECT_EQ(recs[1].icol1, 3);
+    EXPECT_EQ(recs[1].icol2, 4);
+    EXPECT_EQ(std::vector<float>(recs[2].cval, recs[2].cval + 3), (std::vector<float>{1988.5f, 0.14f, 0.03f}));
+    const ObsFile f = prepobs(recs[0], -99.0f, 1990, 2000);
+    std::filesystem::current_path(old);
+    EXPECT_EQ(f.msg, "");
+    ASSERT_EQ(f.points.size(), 9u);  // 1990.7 .. 1998.7; 1999.7 has no sample
+    EXPECT_EQ(f.points[0].time, 1990.7f);
+    EXPECT_EQ(f.points[0].value, -11.4f);
+    EXPECT_EQ(f.points[0].value2, 6.0f);
 }
 
 }  // namespace
