@@ -583,7 +583,7 @@ bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool 
         }
     }
     const char sign = sign_char(std::signbit(v), plus);
-    char et[16];
+    char et[24];
     const int ne = exponent_text(et, shown_exp, e, form == ExpForm::D ? 'D' : 'E');
     if (ne < 0) {
         stars(out, w);
@@ -664,12 +664,14 @@ bool general_fast(std::string& out, double v, int w, int d, int e, bool plus) {
         }
         break;
     }
-    char dig[20];
+    // Fixed-size copies below may run past the text; the buffers have room.
+    char dig[40];
     put_digits(dig, q, d);
     const char sign = neg ? '-' : (plus ? '+' : '\0');
     const int sl = sign ? 1 : 0;
     const int big_n = x + 1;  // value = 0.D1..Dd * 10^big_n
-    char buf[64];
+    char buf[128];
+    std::memset(buf, ' ', 64);
     if (big_n >= 0 && big_n <= d) {
         // F form in w - nb characters, then nb blanks.
         const int nb = e > 0 ? e + 2 : 4;
@@ -677,27 +679,34 @@ bool general_fast(std::string& out, double v, int w, int d, int e, bool plus) {
         const int need = sl + big_n + 1 + (d - big_n);
         const bool zero = big_n == 0 && need + 1 <= wf;
         const int len = need + (zero ? 1 : 0);
-        if (wf <= 0 || len > wf) {
+        if (wf <= 0 || len > wf || nb > 16) {
+            if (nb > 16) return false;
             out.append(static_cast<std::size_t>(w), '*');
             return true;
         }
-        char* p = buf;
-        std::memset(p, ' ', static_cast<std::size_t>(wf - len));
-        p += wf - len;
+        char* p = buf + (wf - len);
         if (sign) *p++ = sign;
         if (zero) *p++ = '0';
-        std::memcpy(p, dig, static_cast<std::size_t>(big_n));
-        p += big_n;
-        *p++ = '.';
-        std::memcpy(p, dig + big_n, static_cast<std::size_t>(d - big_n));
-        p += d - big_n;
-        std::memset(p, ' ', static_cast<std::size_t>(nb));
+        std::memcpy(p, dig, 20);
+        std::memcpy(p + big_n + 1, dig + big_n, 20);
+        p[big_n] = '.';
+        std::memset(p + d + 1, ' ', 16);
         out.append(buf, static_cast<std::size_t>(w));
         return true;
     }
     // E form: [sign][0].D1..Dd and the exponent.
-    char et[16];
-    const int ne = exponent_text(et, big_n, e, 'E');
+    char et[24];
+    int ne;
+    const int ax = big_n < 0 ? -big_n : big_n;
+    if (e == 0 && ax <= 99) {
+        et[0] = 'E';
+        et[1] = big_n < 0 ? '-' : '+';
+        et[2] = static_cast<char>('0' + ax / 10);
+        et[3] = static_cast<char>('0' + ax % 10);
+        ne = 4;
+    } else {
+        ne = exponent_text(et, big_n, e, 'E');
+    }
     const int need = sl + 1 + d + ne;
     const bool zero = need + 1 <= w;
     const int len = need + (zero ? 1 : 0);
@@ -705,15 +714,13 @@ bool general_fast(std::string& out, double v, int w, int d, int e, bool plus) {
         out.append(static_cast<std::size_t>(w), '*');
         return true;
     }
-    char* p = buf;
-    std::memset(p, ' ', static_cast<std::size_t>(w - len));
-    p += w - len;
+    char* p = buf + (w - len);
     if (sign) *p++ = sign;
     if (zero) *p++ = '0';
     *p++ = '.';
-    std::memcpy(p, dig, static_cast<std::size_t>(d));
+    std::memcpy(p, dig, 20);
     p += d;
-    std::memcpy(p, et, static_cast<std::size_t>(ne));
+    std::memcpy(p, et, 24);
     out.append(buf, static_cast<std::size_t>(w));
     return true;
 }
@@ -1118,6 +1125,7 @@ private:
                 if (peek_digit()) {
                     if (!number(e, err)) return false;
                     if (e == 0) return fail(err, "the exponent needs at least one digit");
+                    if (e > 15) return fail(err, "at most 15 exponent digits");
                     n.e = static_cast<int>(e);
                 } else {
                     i_ = back;  // an E descriptor follows without a comma

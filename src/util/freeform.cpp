@@ -80,8 +80,11 @@ const char* fast_real(const char* p, const char* end, T& v) {
         bool eneg = false;
         if (p < end && (*p == '+' || *p == '-')) eneg = *p++ == '-';
         int ed = 0;
-        for (; p < end && is_digit(*p); ++p, ++ed) ex = ex * 10 + (*p - '0');
-        if (ed == 0 || ed > 4) return nullptr;
+        for (; p < end && is_digit(*p); ++p) {
+            if (++ed > 4) return nullptr;
+            ex = ex * 10 + (*p - '0');
+        }
+        if (ed == 0) return nullptr;
         if (eneg) ex = -ex;
     }
     if (p < end && !ends_token(*p)) return nullptr;

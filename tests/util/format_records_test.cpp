@@ -36,6 +36,8 @@ TEST(FormatParse, RefusesMalformedFormatsWithAReason) {
         {"(f5.)", "Format (f5.): a number is missing (at character 5)"},
         {"(e0.3)", "Format (e0.3): this descriptor needs a positive width (at character 4)"},
         {"(e10.3e0)", "Format (e10.3e0): the exponent needs at least one digit (at character 9)"},
+        {"(e40.3e16)", "Format (e40.3e16): at most 15 exponent digits (at character 10)"},
+        {"(es40.3e15)", ""},
         {"(i5.6)", "Format (i5.6): the minimum digits of I exceed its width (at character 6)"},
         {"('abc)", "Format ('abc): unterminated quoted text (at character 7)"},
         {"(3'x')", "Format (3'x'): a repeat count cannot precede a quoted text (at character 3)"},
