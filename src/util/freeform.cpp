@@ -25,6 +25,16 @@ constexpr std::array<unsigned char, 256> kClass = make_classes();
 inline unsigned char cls(char c) { return kClass[static_cast<unsigned char>(c)]; }
 inline bool is_blank(char c) { return cls(c) == kBlank; }
 inline bool ends_token(char c) { return cls(c) & (kBlank | kComma | kSlash); }
+
+// The separator after an item: blanks, at most one comma or semicolon, blanks.
+inline const char* skip_blanks_comma(const char* p, const char* end) {
+    while (p < end && is_blank(*p)) ++p;
+    if (p < end && (cls(*p) & kComma)) {
+        ++p;
+        while (p < end && is_blank(*p)) ++p;
+    }
+    return p;
+}
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -53,25 +63,19 @@ template <class T>
 const char* fast_real(const char* p, const char* end, T& v) {
     bool neg = false;
     if (p < end && (*p == '-' || *p == '+')) neg = *p++ == '-';
+    // Up to 19 digits (leading zeros included) fit the 64-bit integer w.
     std::uint64_t w = 0;
-    int nd = 0, adj = 0;
-    bool any = false;
-    for (; p < end && is_digit(*p); ++p) {
-        any = true;
-        if (w == 0 && *p == '0') continue;
-        if (++nd > 19) return nullptr;
-        w = w * 10 + static_cast<std::uint64_t>(*p - '0');
-    }
+    const char* const d0 = p;
+    for (; p < end && static_cast<unsigned>(*p - '0') < 10; ++p) w = w * 10 + static_cast<std::uint64_t>(*p - '0');
+    int digits = static_cast<int>(p - d0);
+    int adj = 0;
     if (p < end && *p == '.') {
-        for (++p; p < end && is_digit(*p); ++p) {
-            any = true;
-            --adj;
-            if (w == 0 && *p == '0') continue;
-            if (++nd > 19) return nullptr;
-            w = w * 10 + static_cast<std::uint64_t>(*p - '0');
-        }
+        const char* const f0 = ++p;
+        for (; p < end && static_cast<unsigned>(*p - '0') < 10; ++p) w = w * 10 + static_cast<std::uint64_t>(*p - '0');
+        adj = -static_cast<int>(p - f0);
+        digits -= adj;
     }
-    if (!any) return nullptr;
+    if (digits == 0 || digits > 19) return nullptr;
     int ex = 0;
     if (p < end && !ends_token(*p)) {
         const char c = lower(*p);
@@ -300,8 +304,7 @@ ReadStatus ListReader::read_real(T& v) {
         if (p < end) {
             T r;
             if (const char* stop = fast_real(p, end, r)) {
-                pos_ = static_cast<std::size_t>(stop - begin);
-                skip_separator();
+                pos_ = static_cast<std::size_t>(skip_blanks_comma(stop, end) - begin);
                 v = r;
                 ++count_;
                 return ReadStatus::ok;
@@ -319,6 +322,24 @@ ReadStatus ListReader::read(float& v) { return read_real(v); }
 ReadStatus ListReader::read(double& v) { return read_real(v); }
 
 ReadStatus ListReader::read(std::int32_t& v) {
+    if (repeat_ == 0 && !ended_) {
+        // A plain integer scanned and converted in one pass.
+        const char* const begin = text_.data();
+        const char* const end = begin + text_.size();
+        const char* p = begin + pos_;
+        while (p < end && is_blank(*p)) ++p;
+        bool neg = false;
+        if (p < end && (*p == '-' || *p == '+')) neg = *p++ == '-';
+        const char* const d0 = p;
+        std::int64_t a = 0;
+        for (; p < end && static_cast<unsigned>(*p - '0') < 10 && p - d0 < 10; ++p) a = a * 10 + (*p - '0');
+        if (p > d0 && (p == end || ends_token(*p)) && a <= 2147483647LL + (neg ? 1 : 0)) {
+            v = static_cast<std::int32_t>(neg ? -a : a);
+            pos_ = static_cast<std::size_t>(skip_blanks_comma(p, end) - begin);
+            ++count_;
+            return ReadStatus::ok;
+        }
+    }
     std::string_view t;
     Item k = next(t);
     if (k == Item::value && !convert_int(t, v)) k = Item::bad;
