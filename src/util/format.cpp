@@ -476,8 +476,8 @@ void fixed_field(std::string& out, double v, int w, int d, int scale, bool plus)
     int nd;
     std::uint64_t q = 0;
     if (pos >= 0 && pos <= 38 && (a == 0.0 || scaled_round(a, pos, q))) {
-        // q < 2^64 has at most 20 digits
-        nd = 20;
+        nd = 1;  // q < 2^64 has at most 20 digits
+        while (nd < 20 && q >= kPow10u[nd]) ++nd;
         put_digits(small, q, nd);
         digs = small;
     } else if (pos >= 0 && pos + 330 < kSmallBuf) {
