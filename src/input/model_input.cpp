@@ -1,0 +1,372 @@
+#include "input/model_input.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "input/keylist.hpp"
+#include "util/bytevec.hpp"
+#include "util/files.hpp"
+#include "util/strings.hpp"
+
+namespace morvane {
+namespace {
+
+constexpr std::int32_t kTrue = -1;   // a logical written by the library
+constexpr std::int32_t kTaken = 1;   // GOT of an entry whose value was taken
+constexpr float kUndefined = -999.0f;  // an undefined exchange constant
+
+enum class Model { unknown, olu, kesto, kesto2 };
+
+// The model from the first characters of NAME.
+Model model_of(std::string_view name) {
+    if (name.substr(0, 3) == "OLU") return Model::olu;
+    if (name.substr(0, 6) == "KESTO2") return Model::kesto2;
+    if (name.substr(0, 5) == "KESTO") return Model::kesto;
+    return Model::unknown;
+}
+
+// The message of a value that cannot be read, cut to a message's length.
+std::string cannot_read(std::string_view head, const BadValue& e) {
+    return message_text(std::string(head) + "Cannot read " + e.keyword() + ": " + e.value());
+}
+
+// Marks the first entry of keyword as taken.
+void mark_taken(KEYLIST& list, std::string_view keyword) {
+    int ind = 0;
+    if (keyfind(list, keyword, ind)) list.got[ind - 1] = kTaken;
+}
+
+// Reads exactly out.size() numbers from keyword's value; BadValue (out
+// untouched) when it holds fewer or an item is not a number.
+template <class T>
+void read_exactly(const KEYLIST& list, std::string_view keyword, int ind, std::span<T> out) {
+    const std::string_view text = line_of(list, ind);
+    std::vector<T> got(out.size());
+    if (read_numbers(keyword, text, std::span<T>(got)) < out.size())
+        throw BadValue(std::string(keyword), std::string(trim_right(text)));
+    std::copy(got.begin(), got.end(), out.begin());
+}
+
+// Reading state shared by the steps of one call.
+class Reader {
+public:
+    Reader(KEYLIST& list, std::int32_t ib, std::int32_t ie) : list_(list), ib_(ib), ie_(ie) {}
+
+    void run_period(std::int32_t iyb, std::int32_t iye, std::int32_t nstep) {
+        nb_ = iyb;
+        ne_ = iye;
+        ns_ = nstep;
+    }
+    // Steps IB..IE of a series argument (0 when IE < IB).
+    std::size_t steps() const { return ie_ >= ib_ ? static_cast<std::size_t>(ie_ - ib_ + 1) : 0; }
+
+    // A series argument (IB..IE).
+    void series(std::string_view keyword, float* vec, std::optional<float> dflt) {
+        getseries(list_, keyword, ib_, nb_, ne_, ns_, std::span<float>(vec, steps()), dflt, tsmsg_);
+    }
+    // A series into row ion (1..9) of an ion matrix (9, IB:IE): the row is
+    // gathered, read as a series and scattered back, so that what the
+    // series reader leaves untouched keeps the caller's values.
+    void ion_series(std::string_view keyword, float* matrix, int ion, std::optional<float> dflt) {
+        std::vector<float> row(steps());
+        for (std::size_t t = 0; t < row.size(); ++t) row[t] = matrix[t * 9 + static_cast<std::size_t>(ion - 1)];
+        series(keyword, row.data(), dflt);
+        for (std::size_t t = 0; t < row.size(); ++t) matrix[t * 9 + static_cast<std::size_t>(ion - 1)] = row[t];
+    }
+    const std::string& series_message() const { return tsmsg_; }
+
+private:
+    KEYLIST& list_;
+    std::int32_t ib_, ie_;
+    std::int32_t nb_ = 0, ne_ = 0, ns_ = 1;
+    std::string tsmsg_;  // the last message of the time-series reader
+};
+
+// Index of entry (i, j) of the 6 x 6 exchange-constant matrix.
+constexpr std::size_t kx(int i, int j) { return static_cast<std::size_t>((i - 1) + (j - 1) * 6); }
+
+std::string read_soil(const SoilInput& in) {
+    KEYLIST& list = *in.list;
+    const Model model = model_of(std::string_view(list.name, sizeof list.name));
+    if (model == Model::unknown) return "xREADINP: Unknown model!";
+    const bool olu = model == Model::olu;
+    const bool kesto_family = model == Model::kesto || model == Model::kesto2;
+
+    fil2list(list);
+    Reader rd(list, in.ib, in.ie);
+    int ind = 0;
+
+    // Site text.
+    *in.site = std::string();
+    if (keyfind(list, "SiteInfo", ind)) {
+        *in.site = message_text(trim_right(line_of(list, ind)));
+        list.got[ind - 1] = kTaken;
+    }
+
+    // Period.
+    *in.nstep = 1;
+    if (keyfind(list, "period", ind)) {
+        const int items = nitems(line_of(list, ind));
+        std::array<std::int32_t, 3> p{0, 0, 1};
+        const std::size_t want = (olu || items == 2) ? 2 : 3;
+        read_exactly(list, "period", ind, std::span<std::int32_t>(p.data(), want));
+        *in.iyb = p[0];
+        *in.iye = p[1];
+        if (want == 3) *in.nstep = p[2];
+        if (*in.iyb < in.ib) return "xREADINP: first year (time step) < IB!";
+        const std::int64_t last =
+            static_cast<std::int64_t>(*in.iyb) + (static_cast<std::int64_t>(*in.iye) - *in.iyb + 1) * *in.nstep - 1;
+        if (last > in.ie) return "xREADINP: last year (time step) > IE!";
+        list.got[ind - 1] = kTaken;
+    } else {
+        *in.iyb = in.ib;
+        *in.iye = in.ie;
+    }
+    rd.run_period(*in.iyb, *in.iye, *in.nstep);
+
+    if (olu) {
+        getreal(list, "parentCa", *in.parentca, -1.0f);
+        *in.parentca = std::min(*in.parentca, 1.0f);
+    }
+
+    // Soil and exchange parameters.
+    getreal(list, "thick", *in.thick);
+    getreal(list, "bulkdens", *in.bulkdens);
+    rd.series("Theta", in.theta, 0.3f);
+    rd.series("pCO2fac", in.pco2fac, 20.0f);
+    getreal(list, "CEC", *in.cec);
+    getint(list, "Excmod", *in.excmod, 1);
+
+    // Initial exchangeable fractions.
+    *in.eca_0 = *in.emg_0 = *in.ek_0 = *in.bsat_0 = -1.0f;
+    const bool given = keyfind(list, "ECa_0", ind) || keyfind(list, "EMg_0", ind) || (olu && keyfind(list, "EK_0", ind));
+    if (given) {
+        getreal(list, "ECa_0", *in.eca_0, -1.0f);
+        getreal(list, "EMg_0", *in.emg_0, -1.0f);
+        if (olu) getreal(list, "EK_0", *in.ek_0, -1.0f);
+        const int missing = (*in.eca_0 < 0.0f) + (*in.emg_0 < 0.0f) + (olu && *in.ek_0 < 0.0f);
+        const bool incomplete = olu ? (missing > 0 && missing < 3) : missing > 0;
+        if (incomplete)
+            return "xREADINP: None or all exchangeable fractions (ECa_0, EMg_0, EK_0) have to be defined!";
+    } else {
+        getreal(list, "bsat_0", *in.bsat_0, -1.0f);
+    }
+
+    // Exchange constants.
+    std::fill(in.kexc, in.kexc + 36, kUndefined);
+    getreal(list, "lgKHBC", in.kexc[kx(1, 3)]);
+    getreal(list, "lgKAlBC", in.kexc[kx(2, 3)]);
+    getreal(list, "expAl", *in.expal, 3.0f);
+    rd.series("lgKAlox", in.lgkalox, std::nullopt);
+
+    // Sulphate adsorption.
+    getreal(list, "SO4admax", *in.so4admax, 0.0f);
+    if (*in.so4admax > 0.0f) getreal(list, "SO4half", *in.so4half);
+
+    // Nitrogen and carbon.
+    rd.series("Nim_acc", in.nim_acc, 0.0f);
+    getreal(list, "Cpool_0", *in.cpool_0, 0.0f);
+    getreal(list, "CNrat_0", *in.cnrat_0, 0.0f);
+    getreal(list, "CNratmin", *in.cnratmin, 10.0f);
+    getreal(list, "CNratmax", *in.cnratmax, 40.0f);
+    getreal(list, "CNratseq", *in.cnratseq, 0.0f);
+    getreal(list, "f_de", *in.f_de, 0.0f);
+
+    // Organic acids: the model is read only where there is organic charge.
+    *in.rcoomod = -1;
+    std::fill(in.rcoopars, in.rcoopars + 3, 0.0f);
+    rd.series("cRCOO", in.crcoo, 0.0f);
+    const bool charged = std::any_of(in.crcoo, in.crcoo + rd.steps(), [](float c) { return c > 0.0f; });
+    if (charged) {
+        getint(list, "RCOOmod", *in.rcoomod, -1);
+        if (*in.rcoomod >= 0 && keyfind(list, "RCOOpars", ind)) {
+            // RCOOmod numbers (three for model 0); the argument holds three,
+            // so a model number above 3 reads three.
+            const std::size_t count = *in.rcoomod == 0 ? 3 : static_cast<std::size_t>(std::min(*in.rcoomod, 3));
+            read_exactly(list, "RCOOpars", ind, std::span<float>(in.rcoopars, count));
+            list.got[ind - 1] = kTaken;
+        }
+    }
+
+    // Minimum concentrations.
+    std::fill(in.cmin, in.cmin + 9, 0.0f);
+    getreal(list, "cN_min", in.cmin[1], 0.0f);
+    getreal(list, "cCa_min", in.cmin[3], 0.0001f);
+    getreal(list, "cMg_min", in.cmin[4], 0.0001f);
+    getreal(list, "cK_min", in.cmin[5], 0.0001f);
+    getreal(list, "cP_min", in.cmin[8], 0.0f);
+
+    rd.series("TempC", in.tempc, 8.0f);
+    rd.series("percol", in.percol, std::nullopt);
+
+    // Weathering.
+    static constexpr std::pair<std::string_view, int> kWeathering[] = {
+        {"Ca_we", 4}, {"Mg_we", 5}, {"K_we", 6}, {"Na_we", 7}, {"P_we", 9}};
+    for (const auto& [key, ion] : kWeathering) rd.ion_series(key, in.weathering, ion, 0.0f);
+
+    // Uptake: from growth and element contents, or as series.
+    if (model != Model::kesto2) {
+        std::vector<float> growth(rd.steps(), 0.0f);
+        rd.series("F_growth", growth.data(), std::nullopt);
+        if (keygot(list, "F_growth")) {
+            float ct[5] = {0, 0, 0, 0, 0};
+            static constexpr std::string_view kContents[] = {"ctNst", "ctCast", "ctMgst", "ctKst", "ctPst"};
+            for (int k = 0; k < 5; ++k) getreal(list, kContents[k], ct[k], 0.0f);
+            // Equivalents per unit of growth: the constant times the content first.
+            const float per[5] = {0.713f * ct[0], 0.5f * ct[1], 0.823f * ct[2], 0.256f * ct[3], 0.32f * ct[4]};
+            static constexpr int kIons[5] = {2, 4, 5, 6, 9};
+            const std::int64_t first = static_cast<std::int64_t>(*in.iyb) - in.ib;
+            const std::int64_t count = (static_cast<std::int64_t>(*in.iye) - *in.iyb + 1) * *in.nstep;
+            for (std::int64_t t = std::max<std::int64_t>(first, 0); t < first + count; ++t) {
+                if (t >= static_cast<std::int64_t>(rd.steps())) break;
+                const std::size_t s = static_cast<std::size_t>(t);
+                for (int k = 0; k < 5; ++k) in.uptake[s * 9 + static_cast<std::size_t>(kIons[k] - 1)] = per[k] * growth[s];
+            }
+        } else {
+            static constexpr std::pair<std::string_view, int> kUptake[] = {
+                {"N_gupt", 2}, {"Ca_upt", 4}, {"Mg_upt", 5}, {"K_upt", 6}, {"P_upt", 9}};
+            for (const auto& [key, ion] : kUptake) rd.ion_series(key, in.uptake, ion, 0.0f);
+        }
+        for (std::size_t t = 0; t < rd.steps(); ++t) in.uptake[t * 9 + 2] = 0.0f;
+    }
+
+    rd.series("N_fix", in.n_fix, 0.0f);
+
+    // Deposition, in ion order.
+    static constexpr std::string_view kDeposition[] = {"SO2_dep", "NOx_dep", "NH3_dep", "Ca_dep", "Mg_dep",
+                                                       "K_dep",   "Na_dep",  "Cl_dep",  "P_dep"};
+    for (int ion = 1; ion <= 9; ++ion) rd.ion_series(kDeposition[ion - 1], in.deposition, ion, 0.0f);
+
+    getint(list, "AddSO4ss", *in.addso4ss, 0);
+
+    // Monitoring file: the caller's path, else monfile, else the model name.
+    const std::string dir = tidy(std::string_view(list.dir, sizeof list.dir));
+    {
+        std::string path = tidy(std::string_view(in.mon->path, sizeof in.mon->path));
+        if (is_blank(path)) {
+            if (keyfind(list, "monfile", ind)) {
+                path = std::string(trim_right(tidy(line_of(list, ind))));
+                list.got[ind - 1] = kTaken;
+            } else {
+                path = std::string(trim_right(std::string_view(list.name, sizeof list.name))) + ".mon";
+                append_default(list, "monfile");
+            }
+        }
+        set_field(in.mon->path, sizeof in.mon->path, pathjoin(dir, path));
+        in.mon->active = kTrue;
+    }
+
+    // Balance file.
+    if (keyfind(list, "balfile", ind) && !is_blank(tidy(line_of(list, ind)))) {
+        set_field(in.bal->path, sizeof in.bal->path, pathjoin(dir, tidy(line_of(list, ind))));
+        in.bal->active = kTrue;
+        list.got[ind - 1] = kTaken;
+    }
+
+    if (kesto_family) {
+        getreal(list, "Carbonat", *in.parentca, 0.0f);
+        getreal(list, "Alox_0", *in.alox_0, 1000000000.0f);
+        getreal(list, "PO4admax", *in.po4admax, 0.0f);
+        if (*in.po4admax > 0.0f) getreal(list, "PO4half", *in.po4half);
+        getreal(list, "lgKHAl", in.kexc[kx(1, 2)]);
+        getreal(list, "lgKHCa", in.kexc[kx(1, 3)]);
+        getreal(list, "lgKHMg", in.kexc[kx(1, 4)]);
+        getreal(list, "lgKHK", in.kexc[kx(1, 5)]);
+        if (*in.excmod == 1) getreal(list, "expH", *in.exph, 2.0f);
+        in.alapars[0] = in.alapars[1] = 0.0f;
+        if (*in.rcoomod >= 2 && keyfind(list, "AlApars", ind)) {
+            read_exactly(list, "AlApars", ind, std::span<float>(in.alapars, 2));
+            list.got[ind - 1] = kTaken;
+        }
+        getreal(list, "f_ni", *in.f_ni, 1.0f);
+        rd.series("Al_we", in.al_we, std::nullopt);
+        if (!keygot(list, "Al_we")) {
+            // Aluminium weathering from the base-cation weathering rates.
+            std::array<float, 4> w{2.0f, 2.0f, 0.0f, 0.0f};
+            if (keyfind(list, "ratwAlBC", ind)) {
+                w = {0.0f, 0.0f, 0.0f, 0.0f};
+                read_numbers("ratwAlBC", line_of(list, ind), std::span<float>(w));
+                list.got[ind - 1] = kTaken;
+            } else {
+                append_default(list, "ratwAlBC");
+            }
+            for (std::size_t t = 0; t < rd.steps(); ++t) {
+                const float* we = in.weathering + t * 9;
+                in.al_we[t] = w[0] * we[3] + w[1] * we[4] + w[2] * we[5] + w[3] * we[6];
+            }
+        }
+    }
+
+    // Observation records of the variables that have observations.
+    for (const VarDescriptor& v : in.vars) getobs(in.obsind, list, std::string_view(v.name, sizeof v.name), in.obs);
+
+    return rd.series_message();
+}
+
+}  // namespace
+
+std::string readinp(const SoilInput& in) {
+    try {
+        return read_soil(in);
+    } catch (const BadValue& e) {
+        return cannot_read("xREADINP: ", e);
+    }
+}
+
+namespace {
+
+std::string read_water(const WaterInput& in) {
+    KEYLIST& list = *in.list;
+    const Model model = model_of(std::string_view(list.name, sizeof list.name));
+    if (model != Model::olu && model != Model::kesto) return "xREADINPw: Unknown model!";
+
+    getreal(list, "Area_c", *in.area_c, 0.0f);
+    if (*in.area_c <= 0.0f) return "";
+    getreal(list, "Area_l", *in.area_l);
+    std::fill(in.retention, in.retention + 9, 0.0f);
+    getreal(list, "depth_l", *in.depth_l);
+    getreal(list, "retSO4", in.retention[0], 0.0f);
+    getreal(list, "retNO3", in.retention[1], 0.0f);
+    getreal(list, "pCO2facw", *in.pco2facw);
+    getreal(list, "expAlw", *in.expalw);
+    getreal(list, "lgKAloxw", *in.lgkaloxw);
+    getint(list, "Orgmodw", *in.orgmodw, -1);
+
+    Reader rd(list, in.ib, in.ie);
+    rd.run_period(in.iyb, in.iye, in.nstep);
+    std::fill(in.mdocw, in.mdocw + rd.steps(), 0.0f);
+    std::fill(in.orgparw, in.orgparw + 3, 0.0f);
+    int ind = 0;
+    if (*in.orgmodw >= 0 && keyfind(list, "Orgparw", ind)) {
+        // Orgmodw numbers (three for model 0); at most the three the argument holds.
+        const std::size_t count = *in.orgmodw == 0 ? 3 : static_cast<std::size_t>(std::min(*in.orgmodw, 3));
+        read_exactly(list, "Orgparw", ind, std::span<float>(in.orgparw, count));
+        list.got[ind - 1] = kTaken;
+        rd.series("mDOCw", in.mdocw, std::nullopt);
+    }
+
+    if (model == Model::kesto) {
+        getreal(list, "retNH4", in.retention[2], 0.0f);
+        in.alaparw[0] = in.alaparw[1] = 0.0f;
+        if (*in.orgmodw >= 2 && keyfind(list, "AlAparw", ind)) {
+            read_exactly(list, "AlAparw", ind, std::span<float>(in.alaparw, 2));
+            list.got[ind - 1] = kTaken;
+        }
+    }
+    return rd.series_message();
+}
+
+}  // namespace
+
+std::string readinpw(const WaterInput& in) {
+    try {
+        return read_water(in);
+    } catch (const BadValue& e) {
+        return cannot_read("xREADINPw: ", e);
+    }
+}
+
+}  // namespace morvane
