@@ -33,12 +33,6 @@ std::string cannot_read(std::string_view head, const BadValue& e) {
     return message_text(std::string(head) + "Cannot read " + e.keyword() + ": " + e.value());
 }
 
-// Marks the first entry of keyword as taken.
-void mark_taken(KEYLIST& list, std::string_view keyword) {
-    int ind = 0;
-    if (keyfind(list, keyword, ind)) list.got[ind - 1] = kTaken;
-}
-
 // Reads exactly out.size() numbers from keyword's value; BadValue (out
 // untouched) when it holds fewer or an item is not a number.
 template <class T>

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "input/keylist.hpp"
+#include "util/strings.hpp"
 #include "support/test_support.hpp"
 
 namespace morvane {
@@ -62,7 +63,7 @@ struct SoilCall {
     std::string run() {
         SoilInput in;
         in.vars = vars;
-        in.obsind = [this](std::string_view name) {
+        in.obsind = [this](std::string_view name) -> std::int32_t {
             auto it = obs_index.find(std::string(trim_right(name)));
             return it == obs_index.end() ? 0 : it->second;
         };
@@ -142,8 +143,9 @@ TEST(ReadInp, PeriodFormsAndBounds) {
         EXPECT_EQ(call.iyb, c.iyb);
         EXPECT_EQ(call.iye, c.iye);
         EXPECT_EQ(call.nstep, c.nstep);
-        if (c.period && *c.msg == '\0') EXPECT_TRUE(call.got("period"));
-        if (c.period && *c.msg != '\0') EXPECT_FALSE(call.got("period"));
+        if (c.period) {
+            EXPECT_EQ(call.got("period"), *c.msg == '\0');
+        }
     }
 }
 
@@ -201,11 +203,8 @@ TEST(ReadInp, DefaultsExchangeMatrixAndBookkeeping) {
     EXPECT_EQ(call.at(call.tempc, 1995), 8.0f);
     EXPECT_EQ(call.at(call.percol, 1995), kUnset);
     EXPECT_EQ(call.at(call.lgkalox, 1995), kUnset);
-    const float cmin[9] = {0.0f, 0.0f, kUnset, 0.0001f, 0.0001f, 0.0001f, kUnset, kUnset, 0.0f};
-    for (int i = 0; i < 9; ++i) {
-        if (cmin[i] != kUnset) EXPECT_EQ(call.cmin[static_cast<std::size_t>(i)], cmin[i]) << i;
-    }
-    EXPECT_EQ(call.cmin[2], 0.0f) << "every entry is cleared first";
+    const std::vector<float> cmin = {0.0f, 0.0f, 0.0f, 0.0001f, 0.0001f, 0.0001f, 0.0f, 0.0f, 0.0f};
+    EXPECT_EQ(call.cmin, cmin) << "cleared first, then the five minimum concentrations";
     EXPECT_EQ(call.ion(call.upt, 3, 1992), 0.0f);
     EXPECT_EQ(call.ion(call.weath, 1, 1992), kUnset) << "weathering of S is not an input";
     EXPECT_EQ(call.ion(call.dep, 9, 1992), 0.0f);
