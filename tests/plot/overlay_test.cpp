@@ -44,10 +44,7 @@ TEST(Overlay, ReadLine) {
 
 Page observed_page(const std::string& dir) {
     Page p(dir);
-    p.vars = {var("A", "Alpha", 0, 10, 1), var("B", "Beta", 0, 10, 1)};
-    p.ivar = {1, 2};
-    p.iwin = {1, 1};
-    p.cumul = {0, 0};
+    p.set_vars({var("A", "Alpha", 0, 10, 1), var("B", "Beta", 0, 10, 1)}, {1, 1});
     p.val.assign(20, 5.0f);
     return p;
 }
@@ -55,6 +52,7 @@ Page observed_page(const std::string& dir) {
 // A file (columns 2 and 4, circles) and a constant observation of the
 // record (factor 2, dashed line), drawn after the legends and before the
 // current run: error bars, -999.0 skipped, -999.5 drawn, the period kept.
+// A missing file gives its message while the page is drawn to its end.
 TEST(Overlay, FileAndConstant) {
     const std::string dir = scratch_dir();
     write_file(dir + "/obs.dat",
@@ -71,28 +69,20 @@ TEST(Overlay, FileAndConstant) {
     p.obs[1].cval[2] = 0.5f;
     p.obs[1].factor = 2.0f;
     p.obs[1].opt = 'd';
-    ASSERT_EQ(p.draw(), "");
+    p.iblk = {1, 2};  // block 2: A's file is missing, B has none
+    p.val.assign(40, 5.0f);
+    p.obs.push_back(series(dir + "/none.dat"));
+    EXPECT_EQ(p.draw(), "xFile  " + dir + "/none.dat  not found");
+    EXPECT_TRUE(read_file(p.psfile).ends_with("showpage\n%%EOF\n"));
     const std::vector<std::string> want = {
-        "0 SG",
-        " 1.00000 Th",
-        "  0.1055  0.6554 M  0.1055  0.6559 L S",
-        " 0.24000 Th",
-        "  0.1055  0.6556  0.0060 CS",
-        "  0.1965  0.6555  0.0060 CS",
-        "  0.3785  0.0956  0.0060 CS",
-        "S 0.12 Th [] 0 setdash 0 SG",
-        " 1.00000 Th",
-        "  0.5150  0.6545 M  0.5150  0.6556 L S",
-        " 0.24000 Th",
-        "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash",
-        "  0.5150  0.6550 M",
-        "S 0.12 Th [] 0 setdash 0 SG",
-        " 1.000 0.000 0.000 RGB",
-    };
-    const std::vector<std::string> body = p.body();
-    auto it = std::find(body.begin(), body.end(), "(Beta) 0.017 0 0   0.515   0.661 WB");
-    ASSERT_LE(static_cast<long>(want.size()) + 2, body.end() - it);
-    EXPECT_EQ(std::vector<std::string>(it + 2, it + 2 + static_cast<long>(want.size())), want);
+        "show GR S", "0 SG", " 1.00000 Th", "  0.1055  0.6554 M  0.1055  0.6559 L S", " 0.24000 Th",
+        "  0.1055  0.6556  0.0060 CS", "  0.1965  0.6555  0.0060 CS", "  0.3785  0.0956  0.0060 CS",
+        "S 0.12 Th [] 0 setdash 0 SG", " 1.00000 Th", "  0.5150  0.6545 M  0.5150  0.6556 L S", " 0.24000 Th",
+        "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash", "  0.5150  0.6550 M",
+        "S 0.12 Th [] 0 setdash 0 SG", " 1.000 0.000 0.000 RGB"};
+    const std::vector<std::string> after = p.after("(Beta) 0.017 0 0   0.515   0.661 WB");
+    ASSERT_GE(after.size(), want.size());
+    EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + static_cast<long>(want.size())), want);
     EXPECT_TRUE(renders(p.psfile));
 }
 
@@ -113,6 +103,8 @@ TEST(Overlay, StyleLetters) {
         {'o', {a + "  0.0060 CS", b + "  0.0060 CS"}},
         {'l', {a + " M  0.1055  0.0953 L S", b + " M  0.1965  0.0953 L S"}},
         {'q', {"  0.0120  0.0120  0.0995  0.4436 RS", "  0.0120  0.0120  0.1905  0.4324 RS"}},
+        {'x', {"  0.1013  0.4454 M  0.1097  0.4539 L  0.1097  0.4454 M  0.1013  0.4539 L S",
+               "  0.1923  0.4341 M  0.2007  0.4426 L  0.2007  0.4341 M  0.1923  0.4426 L S"}},
         {'e', {}},
     };
     for (const Case& c : cases) {
@@ -122,33 +114,14 @@ TEST(Overlay, StyleLetters) {
         p.obs = {series(dir + "/obs.dat")};
         p.obs[0].opt = c.style;
         ASSERT_EQ(p.draw(), "") << c.style;
-        const std::vector<std::string> body = p.body();
-        auto it = std::find(body.begin(), body.end(), "(Beta) 0.017 0 0   0.515   0.661 WB");
-        ASSERT_LE(5, body.end() - it);
-        ASSERT_EQ(it[3], " 1.00000 Th");
-        ASSERT_EQ(it[4], " 0.24000 Th");
-        auto reset = std::find(it, body.end(), "S 0.12 Th [] 0 setdash 0 SG");
-        EXPECT_EQ(std::vector<std::string>(it + 5, reset), c.lines) << c.style;
+        const std::vector<std::string> after = p.after("(Beta) 0.017 0 0   0.515   0.661 WB");
+        ASSERT_GE(after.size(), 4u);
+        EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + 4),
+                  (std::vector<std::string>{"show GR S", "0 SG", " 1.00000 Th", " 0.24000 Th"}));
+        auto reset = std::find(after.begin() + 4, after.end(), "S 0.12 Th [] 0 setdash 0 SG");
+        EXPECT_EQ(std::vector<std::string>(after.begin() + 4, reset), c.lines) << c.style;
         EXPECT_TRUE(renders(p.psfile)) << c.style;
     }
-}
-
-// A missing file: its message, while the page is finished with the other
-// variable's observations and the curves.
-TEST(Overlay, MissingFile) {
-    const std::string dir = scratch_dir();
-    Page p = observed_page(dir);
-    p.obs = {series(dir + "/none.dat"), series("1obsonly")};
-    p.obs[1].cval[0] = 1995.0f;
-    p.obs[1].cval[1] = 2.0f;
-    p.obs[1].opt = 'x';
-    p.iblk = {1};
-    EXPECT_EQ(p.draw(), "xFile  " + dir + "/none.dat  not found");
-    const std::string text = read_file(p.psfile);
-    EXPECT_NE(text.find("  0.5108  0.2035 M  0.5192  0.2120 L  0.5192  0.2035 M  0.5108  0.2120 L S\n"),
-              std::string::npos);
-    EXPECT_TRUE(text.ends_with("showpage\n%%EOF\n"));
-    EXPECT_TRUE(renders(p.psfile));
 }
 
 }  // namespace
