@@ -864,7 +864,6 @@ public:
         ++i_;
         std::vector<int> opens;
         int last_top_open = -1;
-        bool need_sep = false;  // an item was just completed
         for (;;) {
             skip();
             if (i_ >= s_.size()) return fail(err, "missing ')'");
@@ -873,10 +872,9 @@ public:
             // Commas separate items; a missing comma between two items is
             // accepted, as the reference runtime does.
             if (c == ',') {
-                if (!need_sep && (p_.nodes.empty() || p_.nodes.back().op == Op::Open || comma_))
+                if (p_.nodes.empty() || p_.nodes.back().op == Op::Open || comma_)
                     return fail(err, "empty item before ','");
                 ++i_;
-                need_sep = false;
                 comma_ = true;
                 continue;
             }
@@ -896,13 +894,13 @@ public:
                 p_.nodes[static_cast<std::size_t>(o)].ref = static_cast<int>(p_.nodes.size());
                 if (opens.empty()) last_top_open = o;
                 p_.nodes.push_back(n);
-                need_sep = true;
                 continue;
             }
             // Optional count: repeat, X count, P factor (signed), H length.
-            bool has_count = false, negative = false;
+            bool has_count = false, negative = false, sign = false;
             long count = 0;
             if (c == '+' || c == '-') {
+                sign = true;
                 negative = c == '-';
                 ++i_;
                 skip();
@@ -915,7 +913,7 @@ public:
                 if (i_ >= s_.size()) return fail(err, "missing ')'");
                 c = up(s_[i_]);
             }
-            if ((negative || (has_count && start < i_ && (s_[start] == '+'))) && c != 'P')
+            if (sign && c != 'P')
                 return fail(err, "a signed number must be a scale factor (kP)");
             Node n{Op::End};
             n.src = static_cast<int>(start);
@@ -924,8 +922,7 @@ public:
                 ++i_;
                 n.op = Op::Scale;
                 n.w = static_cast<int>(negative ? -count : count);
-                finish_node(n, start);
-                need_sep = false;  // kP may be followed directly by a descriptor
+                finish_node(n, start);  // kP may be followed directly by a descriptor
                 continue;
             }
             if (c == 'H') {
@@ -938,14 +935,12 @@ public:
                 p_.pool.append(s_.substr(i_, static_cast<std::size_t>(count)));
                 i_ += static_cast<std::size_t>(count);
                 finish_node(n, start);
-                need_sep = true;
                 continue;
             }
             if (c == '\'' || c == '"') {
                 if (has_count) return fail(err, "a repeat count cannot precede a quoted text");
                 if (!literal(n, err)) return false;
                 finish_node(n, start);
-                need_sep = true;
                 continue;
             }
             if (c == '/' || c == ':') {
@@ -954,7 +949,6 @@ public:
                 if (has_count && (c == ':' || count == 0)) return fail(err, c == ':' ? "a count cannot precede ':'" : "a repeat count must be positive");
                 n.rep = has_count ? static_cast<int>(count) : 1;
                 finish_node(n, start);
-                need_sep = false;  // no comma needed around / and :
                 continue;
             }
             if (c == '(') {
@@ -964,7 +958,6 @@ public:
                 n.rep = has_count ? static_cast<int>(count) : 1;
                 finish_node(n, start);
                 opens.push_back(static_cast<int>(p_.nodes.size()) - 1);
-                need_sep = false;
                 continue;
             }
             if (c == 'X') {
@@ -973,12 +966,10 @@ public:
                 if (has_count && count == 0) return fail(err, "X needs a positive count");
                 n.w = has_count ? static_cast<int>(count) : 1;
                 finish_node(n, start);
-                need_sep = true;
                 continue;
             }
             if (!descriptor(n, c, has_count, count, err)) return false;
             finish_node(n, start);
-            need_sep = true;
         }
         if (!opens.empty()) return fail(err, "missing ')'");
         Node end{Op::End};

@@ -1,10 +1,13 @@
 // The formatted-output engine: edit descriptors in the formatted output
-// notation (i, f, e, es, en, g, a, l, x, t, tl, tr, /, :, kP, s, sp, ss, bn,
-// bz, quoted literals, Hollerith, repeat counts, nested groups, reversion).
+// notation (i, f, e, es, en, d, g, a, l, x, t, tl, tr, /, :, kP, s, sp, ss,
+// bn, bz, quoted literals, Hollerith, repeat counts, nested groups, reversion).
 // A format is parsed once into a compact program and then fed items; output
 // is appended to one buffer, lines separated by '\n'. Numbers are written
 // exactly as the reference Fortran runtime writes them (rounding to nearest
-// on the exact binary value, ties to even).
+// on the exact binary value, ties to even). One deliberate difference: EN
+// fields of 32-bit reals are rounded like every other field, where the
+// reference runtime works from too few digits (999.999900E-39 for the REAL
+// nearest 9.99999946E-37).
 #pragma once
 
 #include <cstdint>
@@ -16,7 +19,9 @@
 namespace morvane::fmt {
 
 // ---- single fields, appended to out; each appends exactly w characters ----
-// (w = 0 for the processor-chosen width of I0 / F0.d where that applies)
+// (w = 0 for the processor-chosen width of I0 / F0.d where that applies).
+// A value that does not fit, and an E field whose scale factor is out of range
+// for its digits (-d < scale <= d + 1 is needed), give w asterisks.
 
 void put_int(std::string& out, std::int64_t v, int w, int m = -1);            // Iw, Iw.m
 void put_fixed(std::string& out, double v, int w, int d, int scale = 0);      // Fw.d (kP)
@@ -32,7 +37,9 @@ class Program;  // parsed form, opaque
 class Format {
 public:
     // Parses a format text such as "(i6,99g13.5)"; nullopt with a reason in
-    // *error when the text is not a valid format.
+    // *error when the text is not a valid format. Blanks are ignored outside
+    // quoted and Hollerith texts; letters may be of either case; a missing
+    // comma between two items is accepted.
     static std::optional<Format> parse(std::string_view text, std::string* error = nullptr);
 
     Format(const Format&);
@@ -50,8 +57,12 @@ private:
 
 // Writes one record (one WRITE statement) with a format: feed the items in
 // order, then finish(). Output is appended to out; every line, the last one
-// included, ends with '\n'. An item whose kind does not fit its descriptor
-// (an integer for F, a real for I, ...) sets an error and stops the record.
+// included, ends with '\n'. Integers fit I and G, reals F, E, ES, EN, D and G,
+// texts A and G, logicals L and G. An item whose kind does not fit its
+// descriptor (an integer for F, a real for I, ...), a scale factor out of
+// range for an E field, or items beyond a format whose reverted part has no
+// data descriptor set an error, stop the record and take back everything the
+// record had appended to out.
 class RecordWriter {
 public:
     RecordWriter(const Format& format, std::string& out);
