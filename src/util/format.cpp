@@ -202,7 +202,7 @@ bool scaled_round(double a, int s, std::uint64_t& q) {
             qq = n >> sh;
             const u128 rem = n & ((static_cast<u128>(1) << sh) - 1);
             const u128 half = static_cast<u128>(1) << (sh - 1);
-            if (rem > half || (rem == half && (qq & 1))) ++qq;
+            qq += static_cast<unsigned>(rem > half) | (static_cast<unsigned>(rem == half) & static_cast<unsigned>(qq & 1));
         }
     } else {
         const int t = -s;
@@ -463,11 +463,47 @@ void lay_exp(std::string& out, int w, char sign, const char* ip, int ni, const c
     std::memcpy(p, et, static_cast<std::size_t>(ne));
 }
 
+// The common case of F editing in one pass: no scale factor, 1 <= w <= 64,
+// d <= 17 and an exact rounding in integer arithmetic. Writes the field and
+// returns true, or returns false having written nothing.
+bool fixed_fast(std::string& out, double v, int w, int d, bool plus) {
+    if (w < 1 || w > 64 || d > 17) return false;
+    const double a = std::fabs(v);
+    std::uint64_t q = 0;
+    if (a != 0.0 && !scaled_round(a, d, q)) return false;
+    int nd = 0;  // digits of q (none for zero)
+    while (nd < 20 && q >= kPow10u[nd]) ++nd;
+    const int total = nd > d ? nd : d;
+    const int ni = total - d;  // digits before the point
+    char dig[64];
+    put_digits(dig, q, total);
+    const char sign = std::signbit(v) ? '-' : (plus ? '+' : '\0');
+    const int need = (sign ? 1 : 0) + ni + 1 + d;
+    const bool zero = ni == 0 && (d == 0 || need + 1 <= w);
+    const int len = need + (zero ? 1 : 0);
+    if (len > w) {
+        out.append(static_cast<std::size_t>(w), '*');
+        return true;
+    }
+    // Fixed-size copies may run past the text; the buffers have room.
+    char buf[128];
+    std::memset(buf, ' ', 64);
+    char* p = buf + (w - len);
+    if (sign) *p++ = sign;
+    if (zero) *p++ = '0';
+    std::memcpy(p, dig, 24);
+    std::memcpy(p + ni + 1, dig + ni, 24);
+    p[ni] = '.';
+    out.append(buf, static_cast<std::size_t>(w));
+    return true;
+}
+
 void fixed_field(std::string& out, double v, int w, int d, int scale, bool plus) {
     if (!std::isfinite(v)) {
         put_special(out, v, w, plus);
         return;
     }
+    if (scale == 0 && fixed_fast(out, v, w, d, plus)) return;
     const double a = std::fabs(v);
     const int pos = d + scale;  // decimals of |v| kept before shifting by the scale
     char small[kSmallBuf];
