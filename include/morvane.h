@@ -108,8 +108,9 @@ MORVANE_API void MORVANE_CALL morvane_set_stop_handler(morvane_stop_fn handler);
 /* Version text of the library, for example "0.1.0". */
 MORVANE_API const char *MORVANE_CALL morvane_version(void);
 
-/* The message of the most recent failure, in the calling thread, of a routine
- * that has no message argument (MONWRITE); blanks when that call succeeded. */
+/* The message of the most recent call, in the calling thread, of a routine
+ * that has no message argument (MONWRITE, GETOBS, FIL2LIST); blanks when
+ * that call succeeded. */
 MORVANE_API void MORVANE_CALL morvane_last_message(char msg[128]);
 
 /* ------------------------------------------------------------ model input */
