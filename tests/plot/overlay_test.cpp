@@ -9,39 +9,6 @@
 namespace morvane::testing {
 namespace {
 
-TEST(Overlay, ReadLine) {
-    struct Case {
-        const char* line;
-        std::int32_t icol1, icol2;
-        bool ok;
-        ObsTriple want;
-    };
-    const Case cases[] = {
-        {"1990.5 7.1 6.3 0.9 0.4", 2, 4, true, {1990.5f, 6.3f, 0.4f}},
-        {"1991.5 7.0 6.1", 2, 4, true, {1991.5f, 6.1f, 0.0f}},  // too few items for the error
-        {"1990.5,7.1,,6.3", 1, 3, true, {1990.5f, 7.1f, 6.3f}},
-        {"1990.5 7.1 6.3 0.9 0.4", 2, 2, true, {1990.5f, 6.3f, 0.0f}},  // icol2 not above icol1
-        {"1990.5 7.1 6.3 0.9 0.4", 3, 1, true, {1990.5f, 0.9f, 0.0f}},
-        {"\t1990 5.2 0.3", 1, 2, true, {1990.0f, 5.2f, 0.3f}},
-        {"!1990 5.2 0.3", 1, 2, false, {}},
-        {" !1990 5.2", 1, 2, false, {}},  // not a comment: unreadable
-        {"   \t ", 1, 2, false, {}},
-        {"", 1, 2, false, {}},
-        {"1990", 1, 2, false, {}},
-        {"1990 abc 3", 2, 0, false, {}},  // a column before the value that is not a number
-        {"1990 1 2 x", 1, 3, false, {}},
-    };
-    for (const Case& c : cases) {
-        ObsTriple o{-1.0f, -1.0f, -1.0f};
-        EXPECT_EQ(read_obs_line(c.line, c.icol1, c.icol2, o), c.ok) << c.line;
-        if (c.ok) {
-            EXPECT_EQ(o.t, c.want.t) << c.line;
-            EXPECT_EQ(o.v, c.want.v) << c.line;
-            EXPECT_EQ(o.e, c.want.e) << c.line;
-        }
-    }
-}
-
 Page observed_page(const std::string& dir) {
     Page p(dir);
     p.set_vars({var("A", "Alpha", 0, 10, 1), var("B", "Beta", 0, 10, 1)}, {1, 1});
