@@ -39,13 +39,15 @@ struct VarDef {
 };
 
 constexpr VarDef kVars[] = {
-    {"SO4dep", "S deposition, meq/m2/yr", 0.0f, 150.0f, 3, 1},
-    {"Ndep", "N deposition (NOx + NH4), meq/m2/yr", 0.0f, 150.0f, 3, 1},
-    {"BCdep", "Ca+Mg+K deposition, meq/m2/yr", 0.0f, 150.0f, 3, 1},
-    {"BCwe", "Ca+Mg+K weathering, meq/m2/yr", 0.0f, 40.0f, 4, 2},
-    {"BCupt", "Ca+Mg+K uptake, meq/m2/yr", 0.0f, 40.0f, 4, 2},
-    {"ExS", "Exceedance, S, meq/m2/yr", -20.0f, 100.0f, 4, 3},
-    {"ExN", "Exceedance, N, meq/m2/yr", -20.0f, 100.0f, 4, 3},
+    // Windows with several variables carry short legends (they share the
+    // width of the pane); the units are in the single-variable legends.
+    {"SO4dep", "S dep.", 0.0f, 150.0f, 3, 1},
+    {"Ndep", "N dep.", 0.0f, 150.0f, 3, 1},
+    {"BCdep", "BC dep.", 0.0f, 150.0f, 3, 1},
+    {"BCwe", "BC weath.", 0.0f, 40.0f, 4, 2},
+    {"BCupt", "BC uptake", 0.0f, 40.0f, 4, 2},
+    {"ExS", "Ex(S)", -20.0f, 100.0f, 4, 3},
+    {"ExN", "Ex(N)", -20.0f, 100.0f, 4, 3},
     {"pH", "Soil solution pH, 40 cm", 4.0f, 5.5f, 3, 4},
     {"BS", "Base saturation, -", 0.0f, 0.4f, 4, 5},
     {"pH_lake", "Lake pH", 4.5f, 7.0f, 5, 6},
@@ -159,18 +161,20 @@ int main(int argc, char** argv) {
     std::printf("model %s, period %d-%d, %d step(s) per year, %d keywords\n", model.c_str(), in.iyb,
                 in.iye, in.nstep, list->n);
 
-    // Surface water.
+    // Surface water: the companion runs with OLU and KESTO.
     float area_c = 0, area_l = 0, depth_l = 0, pco2w = 0, expalw = 0, lgkaloxw = 0;
     std::array<float, 9> retention{};
     int32_t orgmodw = -1;
     std::array<float, 3> orgparw{};
     std::array<float, 2> alaparw{};
     std::vector<float> mdocw(nsteps, 0.0f);
-    READINPW(list.get(), &ib, &ie, &in.iyb, &in.iye, &in.nstep, &area_c, &area_l, &depth_l, &pco2w,
-             &expalw, &lgkaloxw, retention.data(), &orgmodw, orgparw.data(), mdocw.data(),
-             alaparw.data(), msg);
-    if (!message(msg).empty()) std::fprintf(stderr, "%s\n", message(msg).c_str());
-    std::printf("catchment %.2f km2, lake %.2f km2, depth %.1f m\n", area_c, area_l, depth_l);
+    if (model.rfind("KESTO2", 0) != 0) {
+        READINPW(list.get(), &ib, &ie, &in.iyb, &in.iye, &in.nstep, &area_c, &area_l, &depth_l, &pco2w,
+                 &expalw, &lgkaloxw, retention.data(), &orgmodw, orgparw.data(), mdocw.data(),
+                 alaparw.data(), msg);
+        if (!message(msg).empty()) std::fprintf(stderr, "%s\n", message(msg).c_str());
+        std::printf("catchment %.2f km2, lake %.2f km2, depth %.1f m\n", area_c, area_l, depth_l);
+    }
 
     // Observation records of the lake variables, read once more with GETOBS
     // (the soil reader has already filled them: the result is the same).
@@ -245,7 +249,7 @@ int main(int argc, char** argv) {
     std::vector<int32_t> ivar(kNVar);
     for (int i = 0; i < kNVar; ++i) ivar[static_cast<std::size_t>(i)] = i + 1;
     char title[128];
-    std::snprintf(title, sizeof title, "Lake Harjulampi catchment, %s", model.c_str());
+    std::snprintf(title, sizeof title, "Lake Harjulampi, %s", model.c_str());
     const int32_t nv = kNVar, n0 = 1, n1 = nt, ntt = nt;
     SeriesSpec frozen_mon = in.mon;
     const std::string mon_path = trimmed(in.mon.path, 256);
@@ -288,7 +292,7 @@ int main(int argc, char** argv) {
     PlotSettings pset;
     std::memset(&pset, ' ', sizeof pset);
     pset.xlabopt = ' ';
-    set_field(pset.xlabfmt, 8, "(f5.0)");
+    set_field(pset.xlabfmt, 8, "(i4)");
     pset.nxdiv = 10;
     pset.xlabstep = 2;
     pset.xlab0 = 0;
@@ -311,8 +315,7 @@ int main(int argc, char** argv) {
     char psfile[128], subttl[128];
     const std::string eps = "harjulampi_" + lower + ".eps";
     std::snprintf(psfile, sizeof psfile, "%s", eps.c_str());
-    std::snprintf(subttl, sizeof subttl,
-                  "Current legislation (solid) and deposition held at its 1980 level (dashed); markers: observations");
+    std::snprintf(subttl, sizeof subttl, "Dashed: deposition kept at 1980");
     MONPLOT(psfile, title, &nv, &nv, ivar.data(), &nblk, &iblk, cumul.data(), iwin.data(), vars.data(), &pset,
             &aspect, subttl, &idate, lwid, rgb, &igrid, &nacc, &ivlab, &yref, &zlwid, &n0, &n1, &idum, &iyoff,
             &nstep1, &ntt, time.data(), val.data(), runs.data(), in.obs.data(), msg);

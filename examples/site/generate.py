@@ -163,11 +163,11 @@ if __name__ == "__main__":
     for y in range(1979, 2023):
         t = smooth_step(y, 1985, 2010)
         if y in (1983, 1999):
-            lake.append(("%d.7" % y, "-99", "0.1", "-99", "5"))  # lost samples
+            lake.append(("%d.7" % y, "-999", "0.1", "-999", "5"))  # lost samples
             continue
         lake.append(("%d.7" % y, "%5.2f" % (5.55 + 0.55 * t), "%4.2f" % 0.10,
                      "%6.1f" % (-15 + 35 * t), "%5.1f" % 6.0))
     write_obs("obs_lake.dat",
               "! Lake Harjulampi: autumn samples at 1 m depth\n"
-              "! Year, pH, error of pH, ANC (ueq/L), error of ANC; -99: no sample\n"
+              "! Year, pH, error of pH, ANC (ueq/L), error of ANC; -999: no sample\n"
               "!Year pH dpH ANC dANC\n", lake)

@@ -1,0 +1,27 @@
+# Runs the main job on a copy of the example site for each model and renders
+# every page it draws with Ghostscript.
+file(REMOVE_RECURSE ${WORK_DIR})
+file(COPY ${SOURCE_DIR}/examples/site/ DESTINATION ${WORK_DIR})
+find_program(GS gs)
+if(NOT GS)
+  message(FATAL_ERROR "Ghostscript (gs) is missing: install the Debian package ghostscript")
+endif()
+foreach(model KESTO KESTO2 OLU)
+  string(TOLOWER ${model} lower)
+  execute_process(COMMAND ${PROGRAM} ${WORK_DIR} ${model} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(rc OR NOT err STREQUAL "")
+    message(FATAL_ERROR "harjulampi ${model} failed (${rc}):\n${out}\n${err}")
+  endif()
+  foreach(f harjulampi_${lower}.mon harjulampi_${lower}_dep1980.mon harjulampi_${lower}.eps)
+    if(NOT EXISTS ${WORK_DIR}/${f})
+      message(FATAL_ERROR "harjulampi ${model} wrote no ${f}")
+    endif()
+  endforeach()
+  execute_process(COMMAND ${GS} -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -sDEVICE=png16m
+                          -sOutputFile=${WORK_DIR}/check_${lower}.png ${WORK_DIR}/harjulampi_${lower}.eps
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(rc OR NOT out STREQUAL "" OR NOT err STREQUAL "")
+    message(FATAL_ERROR "Ghostscript could not render harjulampi_${lower}.eps:\n${out}\n${err}")
+  endif()
+endforeach()
+message(STATUS "main job: three models run, three pages rendered")
