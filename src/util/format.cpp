@@ -97,6 +97,17 @@ constexpr char kDigitPairs[] =
 // Writes q as exactly n digits (zeros in front).
 void put_digits(char* p, std::uint64_t q, int n) {
     int i = n;
+    if (q < (1ULL << 32)) {  // 32-bit divisions are cheaper
+        auto q32 = static_cast<std::uint32_t>(q);
+        while (i >= 2) {
+            const std::uint32_t r = q32 % 100;
+            q32 /= 100;
+            i -= 2;
+            std::memcpy(p + i, kDigitPairs + 2 * r, 2);
+        }
+        if (i == 1) p[0] = static_cast<char>('0' + q32 % 10);
+        return;
+    }
     while (i >= 2) {
         const auto r = static_cast<std::size_t>(q % 100);
         q /= 100;
