@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <iterator>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -20,84 +19,51 @@ namespace {
 
 std::int32_t bits(float v) { return std::bit_cast<std::int32_t>(v); }
 float real(std::int32_t b) { return std::bit_cast<float>(b); }
-const float kMarker = real(123456789);
+const float M = real(123456789);  // marks org elements the routine must not touch
 
-TEST(SeaSalts, SharesZerosAndSign) {
-    const float share[9] = {0, 0, 0, 0.01997f, 0.10467f, 0.00972f, 0.45916f, 0.53545f, 0};
-    float dep[8] = {9, 9, 9, 0.01997f, 0.10467f, 0.00972f, 0.45916f, 0.53545f};
+std::vector<std::int32_t> run_orgall(float h, float al, const float* par) {
+    float org[6] = {M, M, M, M, M, M}, alorg[3], alchg;
+    orgall(h, al, par, org, alorg, alchg);
+    std::vector<std::int32_t> out;
+    for (float v : org) out.push_back(bits(v));
+    for (float v : alorg) out.push_back(bits(v));
+    out.push_back(bits(alchg));
+    return out;
+}
+
+TEST(SeaSalts, TracerAtItsShareGivesTheShares) {
+    const float dep[8] = {9, 9, 9, 0.01997f, 0.10467f, 0.00972f, 0.45916f, 0.53545f};
     float out[9];
-    // Every code reads its own tracer, so each one reproduces the shares.
-    for (int iref = 1; iref <= 5; ++iref) {
+    for (int iref : {-1, 0, 1, 2, 3, 4, 5, 6}) {
         seasalts(iref, dep, out);
-        for (int i = 1; i < 9; ++i) EXPECT_EQ(out[i], share[i]) << iref << " " << i;
-        EXPECT_NEAR(out[0], 0.05807f, 1e-6f) << iref;
+        for (int i = 1; i < 9; ++i) EXPECT_EQ(out[i], iref >= 1 && iref <= 5 && i >= 3 && i < 8 ? dep[i] : 0.0f) << iref << i;
+        EXPECT_NEAR(out[0], iref >= 1 && iref <= 5 ? 0.05807f : 0.0f, 1e-6f) << iref;
     }
-    for (int iref : {-1, 0, 6, 1000}) {
-        seasalts(iref, dep, out);
-        for (float v : out) EXPECT_EQ(bits(v), 0) << iref;
-    }
-    float pos[9], neg[9];
-    float ndep[8] = {0, 0, 0, 0, 0, 0, -3.7f, 0};
-    float pdep[8] = {0, 0, 0, 0, 0, 0, 3.7f, 0};
-    seasalts(2, ndep, neg);
-    seasalts(2, pdep, pos);
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(neg[i], -pos[i]) << i;
 }
 
-struct Org {
-    float org[6], alorg[3], alchg;
-};
-
-TEST(OrganicAcids, ModelNumberRoundsHalfAwayFromZero) {
-    const std::pair<float, int> cases[] = {{0.4f, 0}, {0.5f, 1}, {1.49f, 1}, {2.5f, 3}, {-0.4f, 0},
-                                           {-0.5f, -1}, {-2.5f, -3}, {3.0f, 3}};
-    for (auto [v, m] : cases) EXPECT_EQ(organic_model(v), m) << v;
+TEST(OrganicAcids, ModelNumberAndWorkedCases) {
+    for (auto [v, m] : {std::pair{0.4f, 0}, {0.5f, 1}, {2.5f, 3}, {-0.4f, 0}, {-0.5f, -1}, {-2.5f, -3}})
+        EXPECT_EQ(organic_model(v), m) << v;
     for (float v : {std::numeric_limits<float>::quiet_NaN(), 3e9f, -3e9f}) EXPECT_LT(organic_model(v), 0) << v;
-}
-
-TEST(OrganicAcids, WorkedCases) {
-    const float M = kMarker;  // org elements the routine must not touch
-    struct Case {
-        float h, al, t, model, k1, k2, k3, a1, a2;
-        float want[10];  // org(0..5), alorg(1..3), alchg
+    // par: T, model, K1, K2, K3, A1, A2; want: org(0..5), alorg(1..3), alchg
+    const struct { float h, al, par[7], want[10]; } cases[] = {
+        {1, 0, {4, 2.5f, 1, 1, 1, 0, 0}, {6, 1, 2, 3, M, M, 0, 0, 0, 0}},  // 2.5 is triprotic; K/H = 1, D = 4
+        {2, 5, {50, 0.4f, 0, 0, 0, 1, 1}, {50000.0f / 1002, 50000.0f / 1002, M, M, M, M, 0, 0, 0, 0}},  // pH, K = 1000
+        {0.25f, 3, {10, 1, 1, 0, 0, 5, 5}, {8, 8, M, M, M, M, 0, 0, 0, 0}},  // monoprotic: no complexes
+        {0.5f, 0, {7, 2, 1, 1, 0, 5, 5}, {10, 2, 8, M, M, M, 0, 0, 0, 0}},   // diprotic without Al, D = 7
+        {1, 3, {10, 2, 1, 1, 0, 1, 1}, {6, 2, 4, M, M, M, 2, 0, 2, 0}},      // diprotic with Al: E = 2, D = 5
+        {1, 3, {7, 3, 1, 1, 1, 1, 2}, {6, 1, 2, 3, M, M, 0, 1, 2, 2}},       // triprotic with Al: E = 3, D = 7
+        {0, 3, {5, 2, 1, 1, 0, 1, 1}, {0, 0, 0, M, M, M, 0, 0, 0, 0}},       // H = 0 clears org(0..m)
+        {1, 3, {0, 2, 1, 1, 0, 1, 1}, {0, 0, 0, M, M, M, 0, 0, 0, 0}},       // T = 0 likewise
+        {1, 3, {5, -1, 1, 1, 0, 1, 1}, {M, M, M, M, M, M, 0, 0, 0, 0}},      // negative model: org untouched
     };
-    const Case cases[] = {
-        // 2.5 selects the triprotic model; K/H = 1, D = 4: one unit of each anion
-        {1, 0, 4, 2.5f, 1, 1, 1, 0, 0, {6, 1, 2, 3, M, M, 0, 0, 0, 0}},
-        // pH model with zero coefficients: K = 1000
-        {2, 5, 50, 0.4f, 0, 0, 0, 1, 1, {50000.0f / 1002.0f, 50000.0f / 1002.0f, M, M, M, M, 0, 0, 0, 0}},
-        // monoprotic, K1/H = 4: T (K1/H) / (1 + K1/H); no complexes for m = 1
-        {0.25f, 3, 10, 1, 1, 0, 0, 5, 5, {8, 8, M, M, M, M, 0, 0, 0, 0}},
-        // diprotic without Al: K/H = 2, D = 7
-        {0.5f, 0, 7, 2, 1, 1, 0, 5, 5, {10, 2, 8, M, M, M, 0, 0, 0, 0}},
-        // diprotic with Al: u = v = 1, E = 2, D = 5
-        {1, 3, 10, 2, 1, 1, 0, 1, 1, {6, 2, 4, M, M, M, 2, 0, 2, 0}},
-        // triprotic with Al: u = 1, v = 2, E = 3, D = 7
-        {1, 3, 7, 3, 1, 1, 1, 1, 2, {6, 1, 2, 3, M, M, 0, 1, 2, 2}},
-        // early exits clear org(0..m) and the complexes
-        {0, 3, 5, 2, 1, 1, 0, 1, 1, {0, 0, 0, M, M, M, 0, 0, 0, 0}},
-        {-1, 3, 5, 2, 1, 1, 0, 1, 1, {0, 0, 0, M, M, M, 0, 0, 0, 0}},
-        {1, 3, 0, 2, 1, 1, 0, 1, 1, {0, 0, 0, M, M, M, 0, 0, 0, 0}},
-        {1, 3, -2, 2, 1, 1, 0, 1, 1, {0, 0, 0, M, M, M, 0, 0, 0, 0}},
-        // a negative model leaves org as it was
-        {1, 3, 5, -1, 1, 1, 0, 1, 1, {M, M, M, M, M, M, 0, 0, 0, 0}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         float par[40] = {};
-        par[18] = c.t;
-        par[19] = c.model;
-        par[20] = c.k1;
-        par[21] = c.k2;
-        par[22] = c.k3;
-        par[30] = c.a1;
-        par[31] = c.a2;
-        Org r;
-        std::fill(std::begin(r.org), std::end(r.org), M);
-        orgall(c.h, c.al, par, r.org, r.alorg, r.alchg);
-        const float* got = r.org;
-        for (int i = 0; i < 10; ++i)
-            EXPECT_EQ(bits(i < 6 ? got[i] : i < 9 ? r.alorg[i - 6] : r.alchg), bits(c.want[i]))
-                << "model " << c.model << " H " << c.h << " T " << c.t << " item " << i;
+        std::copy(c.par, c.par + 5, par + 18);
+        par[30] = c.par[5], par[31] = c.par[6];
+        std::vector<std::int32_t> want;
+        for (float v : c.want) want.push_back(bits(v));
+        EXPECT_EQ(run_orgall(c.h, c.al, par), want) << "model " << c.par[1] << " H " << c.h << " T " << c.par[0];
     }
 }
 
@@ -135,26 +101,23 @@ TEST(SeaSaltsAndOrganicAcids, MatchFortranOracleBitForBit) {
     std::size_t rows = 0;
     for (std::string line; std::getline(out, line) && rows < cases.size(); ++rows) {
         std::istringstream ls(line);
-        std::vector<std::int32_t> want;
+        std::vector<std::int32_t> want, got;
         for (std::int64_t v; ls >> v;) want.push_back(static_cast<std::int32_t>(v));
         const std::vector<std::int32_t>& c = cases[rows];
-        std::vector<std::int32_t> got{c[0]};
+        float v[12] = {}, dep[8] = {};
+        for (std::size_t i = 2; i < c.size(); ++i) v[i] = real(c[i]);
         if (c[0] == 1) {
-            float dep[8] = {}, ss[9];
-            for (int i = 0; i < 5; ++i) dep[3 + i] = real(c[2 + i]);
+            float ss[9];
+            std::copy(v + 2, v + 7, dep + 3);
             seasalts(c[1], dep, ss);
+            got = {1};
             for (float v : ss) got.push_back(bits(v));
         } else {
             float par[40] = {};
-            for (int i = 0; i < 7; ++i) par[18 + i] = real(c[3 + i]);
-            par[30] = real(c[10]);
-            par[31] = real(c[11]);
-            Org r;
-            for (float& v : r.org) v = kMarker;
-            orgall(real(c[1]), real(c[2]), par, r.org, r.alorg, r.alchg);
-            for (float v : r.org) got.push_back(bits(v));
-            for (float v : r.alorg) got.push_back(bits(v));
-            got.push_back(bits(r.alchg));
+            std::copy(v + 3, v + 10, par + 18);
+            par[30] = v[10], par[31] = v[11];
+            got = run_orgall(real(c[1]), v[2], par);
+            got.insert(got.begin(), 2);
         }
         ASSERT_EQ(got, want) << "case " << rows << ": " << line;
     }
