@@ -20,35 +20,27 @@ std::int32_t bits(float v) { return std::bit_cast<std::int32_t>(v); }
 float real(std::int32_t b) { return std::bit_cast<float>(b); }
 
 using Points = std::vector<std::pair<float, float>>;
-
-Points run_minpoly(const Points& a, const Points& b) {
-    std::vector<float> xa, ya, xb, yb;
-    for (auto [x, y] : a) xa.push_back(x), ya.push_back(y);
-    for (auto [x, y] : b) xb.push_back(x), yb.push_back(y);
-    std::vector<float> xo(2 * (a.size() + b.size()) + 1), yo(xo.size());
-    const std::int32_t n = minpoly(xa, ya, xb, yb, xo.data(), yo.data());
+std::vector<float> xs(const Points& p, bool y = false) {
+    std::vector<float> v;
+    for (auto [a, b] : p) v.push_back(y ? b : a);
+    return v;
+}
+Points points(std::int32_t n, const std::vector<float>& x, const std::vector<float>& y) {
     Points out;
-    for (std::int32_t i = 0; i < n; ++i) out.push_back({xo[i], yo[i]});
+    for (std::int32_t i = 0; i < n; ++i) out.push_back({x[i], y[i]});
     return out;
 }
-
+Points run_minpoly(const Points& a, const Points& b) {
+    std::vector<float> xo(2 * (a.size() + b.size()) + 1), yo(xo.size());
+    return points(minpoly(xs(a), xs(a, true), xs(b), xs(b, true), xo.data(), yo.data()), xo, yo);
+}
 Points run_shftpoly(const Points& p, float d) {
-    std::vector<float> x, y;
-    for (auto [u, v] : p) x.push_back(u), y.push_back(v);
     std::vector<float> xo(p.size() + 1, -7.0f), yo(xo.size(), -7.0f);
-    const std::int32_t n = shftpoly(x, y, d, xo.data(), yo.data());
-    Points out;
-    for (std::int32_t i = 0; i < n; ++i) out.push_back({xo[i], yo[i]});
-    return out;
+    return points(shftpoly(xs(p), xs(p, true), d, xo.data(), yo.data()), xo, yo);
 }
 
 TEST(Exceed, RegionsOfTheWorkedExamples) {
-    struct Case {
-        float a, b, c, n, s;
-        std::int32_t region;
-        float exn, exs;
-    };
-    const Case cases[] = {
+    const struct { float a, b, c, n, s; std::int32_t region; float exn, exs; } cases[] = {
         {1000, 200, 1200, 1300, 50, 1, 100, 50},   {1000, 200, 1200, 100, 1500, 4, 0, 500},
         {1000, 200, 1200, 300, 1500, 3, 100, 500}, {1000, 200, 1200, 800, 800, 2, 200, 200},
         {1000, 200, 1200, 700, 500, 0, 0, 0},      {1000, 200, 1200, 1200, 0, 0, 0, 0},
@@ -56,57 +48,38 @@ TEST(Exceed, RegionsOfTheWorkedExamples) {
         {1000, -1, 1200, 800, 800, -1, -1, -1},    {-1, 200, 1200, 0, 0, -1, -1, -1},
         {1000, 200, -1, 0, 0, -1, -1, -1},         {0, 0, 0, 0, 0, 0, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const Exceedance r = exceed(c.a, c.b, c.c, c.n, c.s);
-        EXPECT_EQ(r.region, c.region) << c.n << "," << c.s;
-        EXPECT_EQ(bits(r.exn), bits(c.exn)) << c.n << "," << c.s;
-        EXPECT_EQ(bits(r.exs), bits(c.exs)) << c.n << "," << c.s;
+        EXPECT_EQ(std::vector({r.region, bits(r.exn), bits(r.exs)}), std::vector({c.region, bits(c.exn), bits(c.exs)}))
+            << c.n << "," << c.s;
     }
 }
 
-TEST(Polyline, LowerEnvelope) {
-    struct Case {
-        Points a, b, want;
-    };
-    const Case cases[] = {
-        // crossing at (5,5)
-        {{{0, 10}, {10, 0}}, {{0, 5}, {10, 5}}, {{0, 5}, {5, 5}, {10, 0}}},
-        // identical polylines: each vertex once
-        {{{0, 4}, {2, 3}, {6, 0}}, {{0, 4}, {2, 3}, {6, 0}}, {{0, 4}, {2, 3}, {6, 0}}},
-        // B starts inside A: A's leading vertices dropped, A interpolated at 4
-        {{{0, 8}, {2, 6}, {8, 0}}, {{4, 1}, {8, 1}}, {{4, 1}, {7, 1}, {8, 0}}},
-        // touching at a vertex without crossing
-        {{{0, 2}, {5, 1}, {10, 2}}, {{0, 1}, {10, 1}}, {{0, 1}, {5, 1}, {10, 1}}},
-        // ranges that do not overlap, and an empty polyline
-        {{{0, 1}, {1, 1}}, {{2, 1}, {3, 1}}, {}},
-        {{}, {{2, 1}, {3, 1}}, {}},
-        // a single shared point
-        {{{0, 3}, {1, 1}}, {{1, 2}, {3, 0}}, {{1, 1}}},
-        // a step of A at the end of B's range: its upper value is paired
-        // with B's last value
+TEST(Polyline, LowerEnvelopeAndShift) {
+    const struct { Points a, b, want; } cases[] = {
+        {{{0, 10}, {10, 0}}, {{0, 5}, {10, 5}}, {{0, 5}, {5, 5}, {10, 0}}},                           // crossing
+        {{{0, 4}, {2, 3}, {6, 0}}, {{0, 4}, {2, 3}, {6, 0}}, {{0, 4}, {2, 3}, {6, 0}}},               // identical
+        {{{0, 8}, {2, 6}, {8, 0}}, {{4, 1}, {8, 1}}, {{4, 1}, {7, 1}, {8, 0}}},  // B inside A: A interpolated
+        {{{0, 2}, {5, 1}, {10, 2}}, {{0, 1}, {10, 1}}, {{0, 1}, {5, 1}, {10, 1}}},  // touching, no crossing
+        {{{0, 1}, {1, 1}}, {{2, 1}, {3, 1}}, {}},                                   // ranges apart
+        {{}, {{2, 1}, {3, 1}}, {}},                                                 // empty polyline
+        {{{0, 3}, {1, 1}}, {{1, 2}, {3, 0}}, {{1, 1}}},                              // one shared point
+        // A's step at the end of B's range: its upper value paired with B's last value
         {{{0, 5}, {10, 3}, {10, 8}}, {{0, 4}, {10, 4}}, {{0, 4}, {5, 4}, {10, 3}, {10, 4}, {10, 4}}},
     };
-    for (const Case& c : cases) EXPECT_EQ(run_minpoly(c.a, c.b), c.want) << c.a.size() << " " << c.b.size();
+    for (const auto& c : cases) EXPECT_EQ(run_minpoly(c.a, c.b), c.want) << c.a.size() << " " << c.b.size();
+
+    const Points line{{0, 10}, {10, 0}};
+    const struct { Points p; float d; Points want; } shifts[] = {
+        {line, 4, {{0, 6}, {6, 0}}}, {line, 10, {{0, 0}, {0, 0}}}, {line, 0, line}, {line, 10.5f, {}},
+        {{}, 1, {}}, {{{1, 10}}, 4, {{1, 6}}}, {{{0, 10}, {2, 8}, {4, 5}, {6, 1}}, 3, {{0, 7}, {2, 5}, {4, 2}, {5, 0}}},
+    };
+    for (const auto& c : shifts) EXPECT_EQ(run_shftpoly(c.p, c.d), c.want) << c.p.size() << " " << c.d;
 }
 
 int g_stops = 0;
 std::string g_stop_text;
-void count_stop(const char* text) {
-    ++g_stops;
-    g_stop_text = text;
-}
-
-TEST(Polyline, DownwardShift) {
-    const Points line{{0, 10}, {10, 0}};
-    EXPECT_EQ(run_shftpoly(line, 4), (Points{{0, 6}, {6, 0}}));
-    EXPECT_EQ(run_shftpoly(line, 10), (Points{{0, 0}, {0, 0}}));
-    EXPECT_EQ(run_shftpoly(line, 0), line);
-    EXPECT_EQ(run_shftpoly(line, -3), line);
-    EXPECT_EQ(run_shftpoly(line, 10.5f), Points{});
-    EXPECT_EQ(run_shftpoly({}, 1), Points{});
-    EXPECT_EQ(run_shftpoly({{1, 10}}, 4), (Points{{1, 6}}));
-    EXPECT_EQ(run_shftpoly({{0, 10}, {2, 8}, {4, 5}, {6, 1}}, 3), (Points{{0, 7}, {2, 5}, {4, 2}, {5, 0}}));
-}
+void count_stop(const char* text) { ++g_stops, g_stop_text = text; }
 
 TEST(PolylineDeathTest, ImpossibleShiftStopsTheRun) {
     EXPECT_EXIT(run_shftpoly({{0, 10}, {10, 8}}, 4), ::testing::ExitedWithCode(1), "^SHFTPOLY: Impossible!\n$");
@@ -118,31 +91,23 @@ TEST(PolylineDeathTest, ImpossibleShiftStopsTheRun) {
     EXPECT_EQ(g_stop_text, "SHFTPOLY: Impossible!");
 }
 
-// Random inputs (fixed seed) that reach every region and branch, with ties
-// and shared abscissae, bit for bit against the routines compiled by
-// gfortran with REAL variables.
+// Random inputs (fixed seed) reaching every region and branch, with ties and
+// shared abscissae, bit for bit against the routines compiled by gfortran.
 TEST(CriticalLoadGeometry, MatchFortranOracleBitForBit) {
     std::mt19937 g(5012026);
     auto unit = [&] { return static_cast<float>(g() >> 8) * 0x1p-24f; };
-    auto value = [&](bool grid, float scale) {
-        return grid ? static_cast<float>(g() % 11) * scale / 10.0f : scale * unit();
-    };
-    // Ascending abscissae, on a grid of integers or continuous; some repeated.
-    auto abscissae = [&](int n, bool grid) {
-        std::vector<float> x;
+    auto value = [&](bool grid, float scale) { return grid ? static_cast<float>(g() % 11) * scale / 10.0f : scale * unit(); };
+    auto abscissae = [&](int n, bool grid, std::vector<std::int32_t>& c) {  // ascending, some repeated
         float at = grid ? static_cast<float>(g() % 6) : 6.0f * unit();
-        for (int i = 0; i < n; ++i) {
-            x.push_back(at);
-            at += g() % 12 == 0 ? 0.0f : (grid ? static_cast<float>(1 + g() % 3) : 3.0f * unit());
-        }
-        return x;
+        for (int i = 0; i < n; ++i, at += g() % 12 == 0 ? 0.0f : grid ? static_cast<float>(1 + g() % 3) : 3.0f * unit())
+            c.push_back(bits(at));
     };
     std::vector<std::vector<std::int32_t>> cases;
+    std::ostringstream in;
     for (int k = 0; k < 6000; ++k) {
         const bool grid = g() % 2;
         std::vector<std::int32_t> c{k % 3 + 1};
-        if (c[0] == 1 && g() % 3 == 0) {
-            // On the sloping line or on one of the two perpendiculars, exactly.
+        if (c[0] == 1 && g() % 3 == 0) {  // exactly on the sloping line or one of the perpendiculars
             const float a = 100.0f * (g() % 11), b = 100.0f * (g() % 11), dn = 100.0f * (g() % 6);
             const float t = static_cast<float>(1 + g() % 4), pick = static_cast<float>(g() % 3);
             const float n = pick == 0 ? b + dn - t * a : pick == 1 ? b + dn + t * a : b + t * a;
@@ -153,29 +118,23 @@ TEST(CriticalLoadGeometry, MatchFortranOracleBitForBit) {
                 c.push_back(bits(g() % 25 == 0 ? -value(grid, scale) : value(grid, scale)));
         } else if (c[0] == 2) {
             const int na = 1 + g() % 8, nb = 1 + g() % 8;
-            c.push_back(na);
-            c.push_back(nb);
+            c.insert(c.end(), {na, nb});
             for (int n : {na, nb}) {
-                for (float x : abscissae(n, grid)) c.push_back(bits(x));
+                abscissae(n, grid, c);
                 for (int i = 0; i < n; ++i) c.push_back(bits(g() % 30 == 0 ? -1.5f : value(grid, 10)));
             }
         } else {
             const int n = g() % 8;
             std::vector<float> y;
-            float at = value(grid, 10);
-            for (int i = 0; i < n; ++i, at -= value(grid, 5)) y.push_back(at);
+            for (float at = value(grid, 10); static_cast<int>(y.size()) < n; at -= value(grid, 5)) y.push_back(at);
             const float d = g() % 8 == 0 ? -value(grid, 3) : (g() % 3 == 0 && n ? y[g() % n] : value(grid, 10));
-            c.push_back(n);
-            c.push_back(bits(d));
-            for (float x : abscissae(n, grid)) c.push_back(bits(x));
+            c.insert(c.end(), {n, bits(d)});
+            abscissae(n, grid, c);
             for (float v : y) c.push_back(bits(v));
         }
-        cases.push_back(c);
-    }
-    std::ostringstream in;
-    for (const auto& c : cases) {
         for (std::int32_t v : c) in << v << ' ';
         in << '\n';
+        cases.push_back(c);
     }
     const std::string file = testing::scratch_dir() + "/cases.txt";
     testing::write_file(file, in.str());
@@ -201,22 +160,18 @@ TEST(CriticalLoadGeometry, MatchFortranOracleBitForBit) {
             ++regions[r.region + 1];
         } else if (c[0] == 2) {
             const std::size_t na = c[1], nb = c[2];
-            n = minpoly(span(3, na), span(3 + na, na), span(3 + 2 * na, nb), span(3 + 2 * na + nb, nb), xo.data(),
-                        yo.data());
             const std::vector<float> xa = span(3, na), xb = span(3 + 2 * na, nb);
+            n = minpoly(xa, span(3 + na, na), xb, span(3 + 2 * na + nb, nb), xo.data(), yo.data());
             crossings += std::any_of(xo.begin(), xo.begin() + n, [&](float x) {
                 return std::find(xa.begin(), xa.end(), x) == xa.end() && std::find(xb.begin(), xb.end(), x) == xb.end();
             });
         } else {
-            const std::size_t m = c[1];
             g_stops = 0;
-            n = shftpoly(span(3, m), span(3 + m, m), real(c[2]), xo.data(), yo.data());
+            n = shftpoly(span(3, c[1]), span(3 + c[1], c[1]), real(c[2]), xo.data(), yo.data());
             if (g_stops) n = -1, ++stops;
         }
-        if (c[0] != 1) {
-            got = {c[0], n};
-            for (std::int32_t i = 0; i < n; ++i) got.push_back(bits(xo[i])), got.push_back(bits(yo[i]));
-        }
+        if (c[0] != 1) got = {c[0], n};
+        for (std::int32_t i = 0; i < n; ++i) got.insert(got.end(), {bits(xo[i]), bits(yo[i])});
         ASSERT_EQ(got, want) << "case " << rows << ": " << line;
     }
     set_stop_handler(nullptr);
