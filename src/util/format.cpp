@@ -138,7 +138,7 @@ constexpr std::array<double, 617> make_pow10d() {
 constexpr std::array<double, 617> kPow10dTable = make_pow10d();
 constexpr const double* kPow10d = kPow10dTable.data();
 
-#ifdef __SIZEOF_INT128__
+#if defined(__SIZEOF_INT128__) && !defined(MORVANE_NO_INT128)  // the 32-bit build has no 128-bit integers
 __extension__ typedef unsigned __int128 u128;
 
 constexpr std::array<u128, 39> make_pow10() {
