@@ -1350,7 +1350,10 @@ struct RecordWriter::State {
                 ++pc;
                 break;
             case Op::TL:
-                // Tabbing left stops at the start of the line.
+                // Tabbing left stops at the start of the line. Positions follow
+                // the standard's rules throughout; the reference runtime strays
+                // from them only when T or TL comes right after another position
+                // change (X, TR, T, TL) with nothing written between.
                 pos = pos > static_cast<std::size_t>(n.w) ? pos - static_cast<std::size_t>(n.w) : 0;
                 ++pc;
                 break;
