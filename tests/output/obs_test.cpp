@@ -154,7 +154,7 @@ TEST(GetObs, ExampleSite) {
     EXPECT_EQ(recs[1].icol1, 3);
     EXPECT_EQ(recs[1].icol2, 4);
     EXPECT_EQ(std::vector<float>(recs[2].cval, recs[2].cval + 3), (std::vector<float>{1988.5f, 0.14f, 0.03f}));
-    const ObsFile f = prepobs(recs[0], -99.0f, 1990, 2000);
+    const ObsFile f = prepobs(recs[0], -999.0f, 1990, 2000);
     std::filesystem::current_path(old);
     EXPECT_EQ(f.msg, "");
     ASSERT_EQ(f.points.size(), 9u);  // 1990.7 .. 1998.7; 1999.7 has no sample
