@@ -7,16 +7,16 @@ set(MORVANE_EXPORT_WORDS
 set(MORVANE_EXTENSION_WORDS
   morvane_set_stop_handler 1  morvane_version 0  morvane_last_message 1)
 
-# Writes a .def file that exports each routine defined in the given shim sources
-# under its plain name and under _NAME@n. A routine counts as defined when a shim
-# contains "MORVANE_CALL NAME(".
-function(morvane_write_def out shims)
+# The names of the routines and extensions that the given shim sources define
+# (a shim contains "MORVANE_CALL NAME("), each with its argument bytes n, as
+# the list NAME n NAME n ... in out_var.
+function(morvane_defined_exports out_var shims)
   set(text "")
   foreach(f IN LISTS shims)
     file(READ ${f} body)
     string(APPEND text "${body}")
   endforeach()
-  set(def "LIBRARY morvane.dll\nEXPORTS\n")
+  set(result "")
   set(pairs ${MORVANE_EXPORT_WORDS} ${MORVANE_EXTENSION_WORDS})
   list(LENGTH pairs len)
   math(EXPR last "${len} - 1")
@@ -27,12 +27,24 @@ function(morvane_write_def out shims)
     math(EXPR bytes "${words} * 4")
     string(FIND "${text}" "MORVANE_CALL ${name}(" pos)
     if(pos GREATER -1)
-      string(APPEND def "  ${name} = ${name}@${bytes}\n")
-      if(name MATCHES "^[A-Z]")
-        string(APPEND def "  _${name}@${bytes} = ${name}@${bytes}\n")
-      endif()
+      list(APPEND result ${name} ${bytes})
     endif()
   endforeach()
+  set(${out_var} ${result} PARENT_SCOPE)
+endfunction()
+
+# Writes a .def file that exports each defined routine under its plain name and
+# under _NAME@n (the extensions under their plain names only).
+function(morvane_write_def out shims)
+  morvane_defined_exports(defined "${shims}")
+  set(def "LIBRARY morvane.dll\nEXPORTS\n")
+  while(defined)
+    list(POP_FRONT defined name bytes)
+    string(APPEND def "  ${name} = ${name}@${bytes}\n")
+    if(name MATCHES "^[A-Z]")
+      string(APPEND def "  _${name}@${bytes} = ${name}@${bytes}\n")
+    endif()
+  endwhile()
   file(CONFIGURE OUTPUT ${out} CONTENT "${def}" @ONLY)
 endfunction()
 
@@ -40,12 +52,10 @@ endfunction()
 function(morvane_write_version_script out)
   set(pairs ${MORVANE_EXPORT_WORDS} ${MORVANE_EXTENSION_WORDS})
   set(text "{\n  global:\n")
-  list(LENGTH pairs len)
-  math(EXPR last "${len} - 1")
-  foreach(i RANGE 0 ${last} 2)
-    list(GET pairs ${i} name)
+  while(pairs)
+    list(POP_FRONT pairs name words)
     string(APPEND text "    ${name};\n")
-  endforeach()
+  endwhile()
   string(APPEND text "  local: *;\n};\n")
   file(CONFIGURE OUTPUT ${out} CONTENT "${text}" @ONLY)
 endfunction()
