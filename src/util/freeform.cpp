@@ -98,11 +98,11 @@ const char* fast_real(const char* p, const char* end, T& v) {
         r = T(0);
     } else if constexpr (sizeof(T) == 4) {
         if (w > (1u << 24) || e10 < -10 || e10 > 10) return nullptr;
-        r = static_cast<T>(w);
+        r = static_cast<T>(static_cast<std::int64_t>(w));  // w is small: a signed conversion is one instruction
         r = e10 < 0 ? r / kPow10f[-e10] : r * kPow10f[e10];
     } else {
         if (w > (1ULL << 53) || e10 < -22 || e10 > 22) return nullptr;
-        r = static_cast<T>(w);
+        r = static_cast<T>(static_cast<std::int64_t>(w));  // w is small: a signed conversion is one instruction
         r = e10 < 0 ? r / kPow10d[-e10] : r * kPow10d[e10];
     }
     v = neg ? -r : r;
