@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "input/keylist.hpp"
@@ -20,6 +21,13 @@ using Strings = std::vector<std::string>;
 
 std::string pad(std::string_view s, std::size_t n) { return std::string(s.substr(0, n)) + std::string(n - std::min(n, s.size()), ' '); }
 std::string key(const KEYLIST& l, int i) { return std::string(l.key[i], 16); }
+
+// Runs a test in a folder, so that relative names are resolved there.
+struct InFolder {
+    std::filesystem::path old = std::filesystem::current_path();
+    explicit InFolder(const std::string& dir) { std::filesystem::current_path(dir); }
+    ~InFolder() { std::filesystem::current_path(old); }
+};
 
 // Loads text as a keyword file into a list whose every byte was '#'.
 std::unique_ptr<KEYLIST> load(const std::string& path, const std::string& text, bool write = true) {
@@ -72,16 +80,13 @@ TEST(KeyList, LoadsLines) {
         getint(*list, "d" + std::to_string(i), iv, i);
         EXPECT_EQ(iv, i);
     }
-    EXPECT_EQ(list->n, 256);
-    EXPECT_TRUE(keygot(*list, "d50"));
-    EXPECT_FALSE(keyfind(*list, "d51", ind));
+    EXPECT_TRUE(list->n == 256 && keygot(*list, "d50") && !keyfind(*list, "d51", ind));
 
     // Missing file: N = -1 and nothing else written, also by a defaulting reader.
     list = load(dir + "/missing", "", false);
     float v = 7.0f;
     getreal(*list, "Theta", v, 0.25f);
-    EXPECT_EQ(v, 0.25f);
-    EXPECT_EQ(list->n, -1);
+    EXPECT_EQ(std::tuple(v, list->n), std::tuple(0.25f, -1));
     list->n = 0x23232323;
     std::memset(list->file, '#', sizeof list->file);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(list.get()), sizeof(KEYLIST)), std::string(sizeof(KEYLIST), '#'));
@@ -89,8 +94,7 @@ TEST(KeyList, LoadsLines) {
 
 TEST(KeyList, Dictionary) {
     const std::string dir = scratch_dir();
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(dir);  // dictionary names are taken as given
+    const InFolder here(dir);  // dictionary names are taken as given
     write_file("dict", "! aliases\n\nsingle\nTh   Theta\nTh Other\n\tRunoff\tpercol \nLong a keyword longer than 16\n"
                        "Cmt key ! no comment here\n");
     const std::string name32 = "d23456789012345678901234567890.x";
@@ -109,7 +113,6 @@ TEST(KeyList, Dictionary) {
         ASSERT_EQ(list->n, static_cast<int>(c.keys.size()));
         for (std::size_t i = 0; i < c.keys.size(); ++i) EXPECT_EQ(key(*list, i), pad(c.keys[i], 16));
     }
-    std::filesystem::current_path(old);
 }
 
 TEST(KeyList, Readers) {
@@ -118,20 +121,14 @@ TEST(KeyList, Readers) {
     ASSERT_EQ(list->n, 10);
     float r = -1.0f;
     std::int32_t i = -1;
-    getreal(*list, "Theta", r);
-    EXPECT_EQ(r, 0.3f);  // first number of the first Theta line
-    EXPECT_EQ(list->got[0], 1);
-    EXPECT_EQ(list->got[7], 0);
-    getreal(*list, "E", r);
-    EXPECT_EQ(r, 1.5e-3f);
+    float e = -1.0f;
+    getreal(*list, "Theta", r);  // the first number of the first Theta line
+    getreal(*list, "E", e);
     getint(*list, " Excmod\t", i, 7);
-    EXPECT_EQ(i, 2);
-    getint(*list, "theta", i);  // case matters; absent without default: untouched
+    EXPECT_EQ(std::tuple(r, e, i, list->got[0], list->got[7]), std::tuple(0.3f, 1.5e-3f, 2, 1, 0));
+    getint(*list, "theta", i);         // case matters; absent without default: untouched
     getreal(*list, "Empty", r, 4.5f);  // no number: the default, nothing appended
-    EXPECT_EQ(i, 2);
-    EXPECT_EQ(r, 4.5f);
-    EXPECT_EQ(list->got[4], 1);
-    EXPECT_EQ(list->n, 10);
+    EXPECT_EQ(std::tuple(i, r, list->got[4], list->n), std::tuple(2, 4.5f, 1, 10));
 
     // Unreadable numbers: an error naming keyword and value; outputs untouched.
     i = 11, r = 11.0f;
@@ -143,16 +140,9 @@ TEST(KeyList, Readers) {
         {[&] { getrvec(*list, "Word", bv, 0.0f); }, "Cannot read the value of Word: 0.x3"},
     };
     for (const auto& [call, what] : bads) {
-        try {
-            call();
-            ADD_FAILURE() << "no error: " << what;
-        } catch (const BadValue& e) {
-            EXPECT_EQ(std::string(e.what()), what);
-        }
+        try { call(), ADD_FAILURE() << "no error: " << what; } catch (const BadValue& e) { EXPECT_EQ(std::string(e.what()), what); }
     }
-    EXPECT_EQ(i, 11);
-    EXPECT_EQ(r, 11.0f);
-    EXPECT_EQ(bv, std::vector<float>(3, 5.0f));
+    EXPECT_TRUE(i == 11 && r == 11.0f && bv == std::vector<float>(3, 5.0f));
 
     // Vectors: fewer numbers repeat the last, more are cut, absent: default.
     struct Vec { std::string keyword; std::size_t nv; std::vector<float> want; };
@@ -178,14 +168,42 @@ TEST(KeyList, Readers) {
     // Appended: KEY set, LINE blank, GOT and DEF true; found by KEYFIND / KEYGOT.
     ASSERT_EQ(list->n, 13);
     int ind = 0;
-    for (const char* k : {"Nope", "Nothing", "NothingR"}) {
-        const int e = list->n - (k == "Nope"s ? 3 : k == "Nothing"s ? 2 : 1);
-        EXPECT_EQ(key(*list, e) + std::string(list->line[e], 256), pad(k, 16) + std::string(256, ' '));
-        EXPECT_EQ(list->got[e], -1);
-        EXPECT_EQ(list->def[e], -1);
+    for (const int e : {10, 11, 12}) {
+        const std::string k = key(*list, e);
+        EXPECT_EQ(k + std::string(list->line[e], 256), pad(e == 10 ? "Nope" : e == 11 ? "Nothing" : "NothingR", 272));
+        EXPECT_EQ(std::tuple(list->got[e], list->def[e]), std::tuple(-1, -1));
         EXPECT_TRUE(keyfind(*list, k, ind) && ind == e + 1 && keygot(*list, k)) << k;
     }
     EXPECT_FALSE(keyfind(*list, "Thet", ind) || keyfind(*list, "Theta0", ind) || keygot(*list, "Vlong0"));
+}
+
+TEST(KeyListSeries, ConstantsFilesDefaults) {
+    const std::string dir = scratch_dir(), d = dir + "/in\\";
+    auto list = load(dir + "/in\\x", "C 0.5\nM =\nE 1.5E-3\nF\tdep.dat;\\2\nK ..\\dep.dat\n");
+    // VEC(N0 = 1845 : 1856); the run 1850-1852 with 2 steps a year is 1850..1855.
+    std::vector<float> vec(12, 1.0f);
+    std::string msg;
+    getseries(*list, "C", 1845, 1850, 1852, 2, vec, std::nullopt, msg);
+    EXPECT_EQ(vec, (std::vector<float>{1, 1, 1, 1, 1, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 1}));
+    getseries(*list, "M", 1845, 1850, 1852, 2, vec, 3.0f, msg);
+    EXPECT_EQ(std::tuple(vec[5], vec[6], msg), std::tuple(-999999.0f, 0.5f, ""));
+    // Not a constant: joined to DIR in the list, then read as a file.
+    for (const auto& [k, line] : {std::pair("E"s, d + "1.5E-3"), std::pair("K"s, "..\\dep.dat"s)}) {
+        getseries(*list, k, 1845, 1850, 1852, 2, vec, std::nullopt, msg);
+        EXPECT_EQ(std::string(list->line[k == "E" ? 2 : 4], 256), pad(line, 256));
+        EXPECT_EQ(msg, "xVARIN01: File  " + line + "  does not exist!");
+    }
+    write_file(d + "dep.dat", "!Year a b\n1850 9 2\n1852 9 4\n");
+    msg.clear();
+    getseries(*list, "F", 1845, 1850, 1852, 1, vec, std::nullopt, msg);
+    EXPECT_EQ(std::string(list->line[3], 256), pad(d + "dep.dat;\\2", 256));
+    EXPECT_EQ(std::tuple(vec[5], vec[6], vec[7], msg), std::tuple(2.0f, 3.0f, 4.0f, ""));
+    // Absent with a default: the run's steps; an entry appended. Without: nothing.
+    std::fill(vec.begin(), vec.end(), 1.0f);
+    getseries(*list, "A", 1845, 1850, 1851, 3, vec, 2.5f, msg);
+    getseries(*list, "B", 1845, 1850, 1851, 3, vec, std::nullopt, msg);
+    EXPECT_EQ(vec, (std::vector<float>{1, 1, 1, 1, 1, 2.5f, 2.5f, 2.5f, 2.5f, 2.5f, 2.5f, 1}));
+    EXPECT_EQ(std::tuple(list->got[0], list->got[5], list->n, keygot(*list, "B")), std::tuple(1, -1, 6, false));
 }
 
 }  // namespace
