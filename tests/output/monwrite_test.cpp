@@ -81,10 +81,8 @@ TEST(Monwrite, ExactBytesOfHeadAndRecords) {
     std::memcpy(t.vars[0].name, "SO4     sulphate in soil water", 30);
     std::memcpy(t.vars[1].name, "pH\t     soil\tpH\0x ", 18);  // tab and zero byte become blanks
     t.time = {1989.5f, 1990.0f, 1990.25f, 1991.0f, 1991.001f};
-    const float v[2][5] = {{1, 0.5f, -12.5f, 0.0f, 7}, {2, 123456.0f, -0.001f, 99999.5f, 8}};
-    for (int j = 0; j < 10; ++j) t.at(j % 5, j / 5) = v[j / 5][j % 5];
-    t.iyb = 1990;
-    t.iye = 1991;
+    t.val = {1, 0.5f, -12.5f, 0.0f, 7, 2, 123456.0f, -0.001f, 99999.5f, 8};
+    t.iyb = 1990, t.iye = 1991;
     std::memcpy(t.title, "Site A\trun 1   ", 15);
     ASSERT_EQ(t.write(spec(dir + "/a.mon")), "");
     EXPECT_EQ(read_file(dir + "/a.mon"),
@@ -204,9 +202,7 @@ TEST(Monwrite, GuardAndFailuresLeaveTheOldFile) {
             std::filesystem::remove(path);
             if (exists) morvane::testing::write_file(path, "old\n");
             Table t(std::max(c.nv, 1), 3);
-            t.iyb = c.iyb;
-            t.iye = 2000;
-            t.ivar[0] = c.ivar0;
+            t.iyb = c.iyb, t.iye = 2000, t.ivar[0] = c.ivar0;
             SeriesSpec mon = spec(c.path, c.fmt);
             mon.active = c.active;
             const std::string msg = t.write(mon, c.nv, c.n1);

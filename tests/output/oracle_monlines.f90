@@ -1,7 +1,5 @@
-! Data lines of a monitoring file as the Fortran runtime writes them. Reads from
-! standard input: the format (one line), then NT and NV, then NT records of
-! the counter and the bit patterns of the time and the NV values. Writes one
-! formatted record per input record to standard output.
+! Data lines of a monitoring file. Input: the format line, NT NV, then NT records of the
+! counter and the bit patterns of time and values; one formatted record each.
 program oracle_monlines
   implicit none
   character(len=64) :: fmt

@@ -1,7 +1,5 @@
-! Reference values of the validation criteria, written out in REAL arithmetic
-! from their definitions. One line per case: criterion, case number, bit
-! pattern of the result. The cases are built from the value list V exactly as
-! the test builds them.
+! The validation criteria in REAL arithmetic: criterion, case number and result bits per line,
+! the cases built from V as the test builds them.
 program oracle_valcrit
   implicit none
   real, parameter :: v(13) = (/ 0.0, 3.0, -3.0, 0.0015, -0.0015, 0.1, 0.25, 1.0, &
