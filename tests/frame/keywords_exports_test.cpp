@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <array>
+#include <optional>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -31,64 +31,45 @@ TEST(KeywordExports, PrepObs) {
     const std::string dir = scratch_dir();
     const std::string longline = "1990" + std::string(1100, ' ') + "5\n";
     const std::string fullline = "1992" + std::string(1019, ' ') + "7\n";  // 1024 characters
-    struct Case {
-        std::string text;
-        bool missing;  // no file at all
-        int icol1, icol2;
-        float xmiss;
-        int iyb, iye;
-        std::vector<std::array<float, 3>> want;
-        std::string msg;  // "%" stands for the file's path
-    };
-    const Case cases[] = {
-        {"1990 1 2 3\n1991 4 5 6\n", false, 1, 0, -99.0f, 1900, 2100, {{1990, 1, 0}, {1991, 4, 0}}, ""},
-        {"1990 1 2\n1991 1 2 3\n", false, 1, 3, -99.0f, 1900, 2100, {{1990, 1, 0}, {1991, 1, 3}}, ""},
-        {"!Year a b\n1990 1 2\n", false, 2, 1, -99.0f, 1900, 2100, {{1990, 2, 0}}, ""},
-        {"1990 7 8 9\n", false, 0, 0, -99.0f, 1900, 2100, {{1990, 7, 0}}, ""},
-        {"1990 7 8 9\n", false, 0, 1, -99.0f, 1900, 2100, {{1990, 7, 8}}, ""},
-        {"! only\n!comments\n", false, 1, 2, -99.0f, 1900, 2100, {}, ""},
-        {"", false, 1, 2, -99.0f, 1900, 2100, {}, ""},
-        {"1989.9 1\n1990 2\n1990.5 3\n1991 4\n", false, 1, 0, -99.0f, 1990, 1990, {{1990, 2, 0}}, ""},
-        {"1990 -99 5\n1991 -99.5 6\n1992 -99.0 7\n", false, 1, 2, -99.0f, 1900, 2100, {{1991, -99.5f, 6}}, ""},
-        {"1990,\t5, 6\r\n\t \r\n1991 7 8", false, 1, 2, -99.0f, 1900, 2100, {{1990, 5, 6}, {1991, 7, 8}}, ""},
-        {"1990 1 2\n1991 x 2\n1992\n ! comment?\n1994 4 5\n", false, 1, 0, -99.0f, 1900, 2100,
-         {{1990, 1, 0}, {1994, 4, 0}}, "xPREPOBS: File %: bad data in line     4"},
-        {"1990 1 x 3\n1991 1 2 3\n", false, 1, 3, -99.0f, 1900, 2100, {{1991, 1, 3}},
-         "xPREPOBS: File %: bad data in line     1"},
-        {longline + fullline, false, 1, 0, -99.0f, 1900, 2100, {{1992, 7, 0}},
-         "xPREPOBS: File %: bad data in line     1"},
-        {"", true, 1, 0, -99.0f, 1900, 2100, {}, "xFile  %  not found"},
+    struct Case { std::optional<std::string> text; int icol1, icol2, iyb, iye; std::vector<float> want; std::string msg; };
+    const Case cases[] = {  // text nullopt: no file; want: the NOBS triples; "%" in msg: the file's path
+        {"1990 1 2 3\n1991 4 5 6\n", 1, 0, 1900, 2100, {1990, 1, 0, 1991, 4, 0}, ""},
+        {"1990 1 2\n1991 1 2 3\n", 1, 3, 1900, 2100, {1990, 1, 0, 1991, 1, 3}, ""},
+        {"!Year a b\n1990 1 2\n", 2, 1, 1900, 2100, {1990, 2, 0}, ""},
+        {"1990 7 8 9\n", 0, 0, 1900, 2100, {1990, 7, 0}, ""},
+        {"1990 7 8 9\n", 0, 1, 1900, 2100, {1990, 7, 8}, ""},
+        {"! only\n!comments\n", 1, 2, 1900, 2100, {}, ""},
+        {"", 1, 2, 1900, 2100, {}, ""},
+        {"1989.9 1\n1990 2\n1990.5 3\n1991 4\n", 1, 0, 1990, 1990, {1990, 2, 0}, ""},
+        {"1990 -99 5\n1991 -99.5 6\n1992 -99.0 7\n", 1, 2, 1900, 2100, {1991, -99.5f, 6}, ""},
+        {"1990,\t5, 6\r\n\t \r\n1991 7 8", 1, 2, 1900, 2100, {1990, 5, 6, 1991, 7, 8}, ""},
+        {"1990 1 2\n1991 x 2\n1992\n ! comment?\n1994 4 5\n", 1, 0, 1900, 2100, {1990, 1, 0, 1994, 4, 0},
+         "xPREPOBS: File %: bad data in line     4"},
+        {"1990 1 x 3\n1991 1 2 3\n", 1, 3, 1900, 2100, {1991, 1, 3}, "xPREPOBS: File %: bad data in line     1"},
+        {longline + fullline, 1, 0, 1900, 2100, {1992, 7, 0}, "xPREPOBS: File %: bad data in line     1"},
+        {std::nullopt, 1, 0, 1900, 2100, {}, "xFile  %  not found"},
     };
     int idx = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(idx);
         const std::string path = dir + "/obs" + std::to_string(idx++) + ".dat";
-        if (!c.missing) write_file(path, c.text);
-        SeriesSpec spec;
-        std::memset(&spec, 0, sizeof spec);
+        if (c.text) write_file(path, *c.text);
+        SeriesSpec spec{};
         std::memset(spec.path, ' ', sizeof spec.path);
         std::memcpy(spec.path, path.data(), path.size());
-        spec.icol1 = c.icol1;
-        spec.icol2 = c.icol2;
-        std::vector<float> obs(3 * 8, 555.0f);
+        spec.icol1 = c.icol1, spec.icol2 = c.icol2;
+        const float xmiss = -99.0f;
+        std::vector<float> obs(3 * 8, 555.0f), want = obs;
+        std::copy(c.want.begin(), c.want.end(), want.begin());
         std::int32_t nobs = -7;
         char msg[128];
         std::memset(msg, '#', sizeof msg);
-        PREPOBS(&spec, &c.xmiss, &c.iyb, &c.iye, &nobs, obs.data(), msg);
-
+        PREPOBS(&spec, &xmiss, &c.iyb, &c.iye, &nobs, obs.data(), msg);
         std::string want_msg = c.msg;
         if (const auto p = want_msg.find('%'); p != std::string::npos) want_msg.replace(p, 1, path);
-        EXPECT_EQ(std::string(msg, 127), pad(want_msg, 127));
-        EXPECT_EQ(msg[127], '\0');
-        if (c.missing) {
-            EXPECT_EQ(nobs, -7);
-            EXPECT_EQ(obs, std::vector<float>(3 * 8, 555.0f));
-            continue;
-        }
-        ASSERT_EQ(nobs, static_cast<std::int32_t>(c.want.size()));
-        for (std::size_t k = 0; k < c.want.size(); ++k)
-            EXPECT_EQ((std::array<float, 3>{obs[3 * k], obs[3 * k + 1], obs[3 * k + 2]}), c.want[k]) << k;
-        EXPECT_EQ(obs[3 * c.want.size()], 555.0f);
+        EXPECT_EQ(std::string(msg, 128), pad(want_msg, 127) + '\0');
+        EXPECT_EQ(nobs, c.text ? static_cast<std::int32_t>(c.want.size() / 3) : -7);  // a missing file: untouched
+        EXPECT_EQ(obs, want);
     }
 }
 
