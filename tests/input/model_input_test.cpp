@@ -23,6 +23,22 @@ using std::tuple;
 
 constexpr float kUnset = 12345.0f;  // what the caller put into every output
 
+std::string floats(const F& v) {  // shortest exact forms, comma-separated
+    std::string out;
+    for (const float x : v) {
+        char buf[32];
+        out.append(out.empty() ? "" : ",").append(buf, std::to_chars(buf, buf + sizeof buf, x).ptr);
+    }
+    return out;
+}
+
+// A record on one line: path|active|opt|icol1,icol2|factor|cval.
+std::string rec(const SeriesSpec& s) {
+    return std::string(trim_right(std::string_view(s.path, 256))) + "|" + std::to_string(s.active) + "|" +
+           (s.opt ? s.opt : '-') + "|" + std::to_string(s.icol1) + "," + std::to_string(s.icol2) + "|" +
+           floats({s.factor}) + "|" + floats({s.cval[0], s.cval[1], s.cval[2]});
+}
+
 // A model program's storage for one READINP call, every output preset to kUnset.
 struct SoilCall {
     std::int32_t ib, ie;
@@ -40,6 +56,9 @@ struct SoilCall {
     SeriesSpec mon{}, bal{};
     std::vector<SeriesSpec> obs = std::vector<SeriesSpec>(3);
     std::map<std::string, int> obs_index{{"pH", 1}, {"Ca", 2}};
+    float area_c = kUnset, area_l = kUnset, depth = kUnset, pco2w = kUnset, expalw = kUnset, lgkw = kUnset;
+    F ret = F(9, kUnset), orgpar = F(3, kUnset), alaparw = F(2, kUnset), mdoc = F(6, kUnset);
+    std::int32_t orgmodw = -7;
 
     SoilCall(std::int32_t ib_, std::int32_t ie_, const std::string& model, const std::string& file)
         : ib(ib_), ie(ie_), n(static_cast<std::size_t>(ie_ - ib_ + 1)) {
@@ -76,6 +95,34 @@ struct SoilCall {
         in.f_ni = &fni, in.al_we = alwe.data(), in.n_fix = nfix.data();
         return readinp(in);
     }
+    std::string run_water() {  // READINPW on the list READINP left
+        WaterInput in;
+        in.list = list.get();
+        in.ib = in.iyb = ib, in.ie = in.iye = ie, in.nstep = 1;
+        in.area_c = &area_c, in.area_l = &area_l, in.depth_l = &depth, in.pco2facw = &pco2w;
+        in.expalw = &expalw, in.lgkaloxw = &lgkw, in.retention = ret.data(), in.orgmodw = &orgmodw;
+        in.orgparw = orgpar.data(), in.mdocw = mdoc.data(), in.alaparw = alaparw.data();
+        return readinpw(in);
+    }
+    // The outputs named in want ("name=value;...", as the map below shows them); got:KEY for KEYGOT.
+    std::string show(const std::string& msg, const std::string& wmsg, const std::string& want) const {
+        const std::map<std::string, std::string> all = {
+            {"msg", msg}, {"wmsg", wmsg}, {"n", std::to_string(list->n)}, {"theta", floats({theta[0], theta[n - 1]})},
+            {"mon", rec(mon)}, {"site", site.value_or("-")}, {"thick", floats({thick})},
+            {"period", std::to_string(iyb) + "," + std::to_string(iye) + "," + std::to_string(nstep)},
+            {"exc", floats({eca, emg, ek, bsat})}, {"rcoomod", std::to_string(rcoomod)},
+            {"rcoopars", floats(rcoopars)}, {"alapars", floats(alapars)}, {"orgmodw", std::to_string(orgmodw)},
+            {"water", floats({area_c, orgpar[0], orgpar[2], mdoc[3], ret[2], alaparw[1]})}};
+        std::string out;
+        for (std::size_t pos = 0, end = 0; end != std::string::npos; pos = end + 1) {
+            end = want.find(';', pos);
+            const std::string name = want.substr(pos, want.find('=', pos) - pos);
+            const auto it = all.find(name);
+            out += (pos ? ";" : "") + name + "=" +
+                   (it != all.end() ? it->second : name.starts_with("got:") ? std::to_string(got(name.substr(4))) : "?");
+        }
+        return out;
+    }
     float ion(const F& m, int i, std::int32_t t) const {
         return m[static_cast<std::size_t>(t - ib) * 9 + static_cast<std::size_t>(i - 1)];
     }
@@ -87,73 +134,70 @@ struct SoilCall {
     }
 };
 
-// A record on one line: path|active|opt|icol1,icol2|factor|cval (floats exact).
-std::string rec(const SeriesSpec& s) {
-    std::string out = std::string(trim_right(std::string_view(s.path, 256))) + "|" + std::to_string(s.active) + "|" +
-                      (s.opt ? s.opt : '-') + "|" + std::to_string(s.icol1) + "," + std::to_string(s.icol2);
-    const float f[] = {s.factor, s.cval[0], s.cval[1], s.cval[2]};
-    for (int i = 0; i < 4; ++i) {
-        char buf[32];
-        out.append(i < 2 ? "|" : ",").append(buf, std::to_chars(buf, buf + sizeof buf, f[i]).ptr);
-    }
-    return out;
-}
-
-TEST(ReadInp, ModelNames) {
+// One call per row: the model, the run's bounds, the keyword file and the outputs expected (see show()).
+TEST(ReadInp, Scenarios) {
     const std::string dir = scratch_dir();
-    write_file(dir + "/a.inp", "thick 0.5\n");
-    const std::pair<const char*, bool> cases[] = {{"KESTO", true}, {"KESTO3", true}, {"KESTO2X", true}, {"OLUX", true},
-                                                  {"kesto", false}, {"OL", false},    {"KEST", false}};
-    for (const auto& [name, known] : cases) {
-        SoilCall call(1900, 2000, name, dir + "/a.inp");
-        const std::string msg = call.run();
-        EXPECT_EQ(tuple(msg, call.thick, call.site.has_value()), known ? tuple(std::string(), 0.5f, true)
-                                                                      : tuple(std::string("xREADINP: Unknown model!"), kUnset, false))
-            << name;
-        EXPECT_TRUE(known || call.list->n == 0x20202020) << "the file is not loaded for " << name;
-    }
-}
-
-TEST(ReadInp, PeriodFormsAndBounds) {
-    const std::string dir = scratch_dir();
-    struct Case { const char* model; const char* period; std::int32_t ib, ie, iyb, iye, nstep; const char* msg; };
-    const Case cases[] = {  // period nullptr: the keyword absent
-        {"KESTO", "1900 2000", 1800, 2100, 1900, 2000, 1, ""},
-        {"OLU", "1900 2000", 1800, 2100, 1900, 2000, 1, ""},
-        {"KESTO", "1900 2000 12", 1900, 1900 + 101 * 12 - 1, 1900, 2000, 12, ""},
-        {"KESTO2", "1900 2000 12", 1900, 1900 + 101 * 12 - 2, 1900, 2000, 12, "xREADINP: last year (time step) > IE!"},
-        {"OLU", "1900 2000 12", 1900, 2000, 1900, 2000, 1, ""},
-        {"KESTO", "1899 2000", 1900, 2100, 1899, 2000, 1, "xREADINP: first year (time step) < IB!"},
-        {"KESTO", nullptr, 1950, 1960, 1950, 1960, 1, ""},
-        {"KESTO", "1900", 1800, 2100, -7, -7, 1, "xREADINP: Cannot read period: 1900"},
+    const std::string frac = "msg=xREADINP: None or all exchangeable fractions (ECa_0, EMg_0, EK_0) have to be defined!";
+    struct Row { const char* model; std::int32_t ib, ie; std::string lines, want; };
+    const Row rows[] = {
+        // model names: an unknown one leaves the list unloaded (all blanks) and the outputs untouched
+        {"KESTO", 1900, 2000, "thick 0.5\n", "msg=;thick=0.5"},
+        {"KESTO3", 1900, 2000, "thick 0.5\n", "msg=;thick=0.5"},
+        {"KESTO2X", 1900, 2000, "thick 0.5\n", "msg=;thick=0.5"},
+        {"OLUX", 1900, 2000, "thick 0.5\n", "msg=;thick=0.5"},
+        {"kesto", 1900, 2000, "thick 0.5\n", "msg=xREADINP: Unknown model!;thick=12345;n=538976288;site=-"},
+        {"OL", 1900, 2000, "thick 0.5\n", "msg=xREADINP: Unknown model!;thick=12345;n=538976288;site=-"},
+        {"KEST", 1900, 2000, "thick 0.5\n", "msg=xREADINP: Unknown model!;thick=12345;n=538976288;site=-"},
+        // the period: years, steps per year, bounds
+        {"KESTO", 1800, 2100, "period 1900 2000\n", "msg=;period=1900,2000,1;got:period=1"},
+        {"OLU", 1800, 2100, "period 1900 2000\n", "msg=;period=1900,2000,1;got:period=1"},
+        {"KESTO", 1900, 1900 + 101 * 12 - 1, "period 1900 2000 12\n", "msg=;period=1900,2000,12;got:period=1"},
+        {"KESTO2", 1900, 1900 + 101 * 12 - 2, "period 1900 2000 12\n",
+         "msg=xREADINP: last year (time step) > IE!;period=1900,2000,12;got:period=0"},
+        {"OLU", 1900, 2000, "period 1900 2000 12\n", "msg=;period=1900,2000,1;got:period=1"},
+        {"KESTO", 1900, 2100, "period 1899 2000\n", "msg=xREADINP: first year (time step) < IB!;period=1899,2000,1;got:period=0"},
+        {"KESTO", 1950, 1960, "thick 1\n", "msg=;period=1950,1960,1;got:period=0"},
+        {"KESTO", 1800, 2100, "period 1900\n", "msg=xREADINP: Cannot read period: 1900;period=-7,-7,1;got:period=0"},
+        // exchangeable fractions (ECa EMg EK bsat): none or all, bsat only without them (KESTO ignores EK)
+        {"KESTO", 1900, 2000, "ECa_0 0.2\n", frac + ";exc=0.2,-1,-1,-1"},
+        {"KESTO", 1900, 2000, "bsat_0 0.4\n", "msg=;exc=-1,-1,-1,0.4"},
+        {"KESTO", 1900, 2000, "ECa_0 0.2\nEMg_0 0.1\nEK_0 0.05\nbsat_0 0.4\n", "msg=;exc=0.2,0.1,-1,-1"},
+        {"OLU", 1900, 2000, "EK_0 0.05\n", frac + ";exc=-1,-1,0.05,-1"},
+        {"OLU", 1900, 2000, "ECa_0 0.2\nEMg_0 0.1\nEK_0 0.05\nbsat_0 0.4\n", "msg=;exc=0.2,0.1,0.05,-1"},
+        {"OLU", 1900, 2000, "ECa_0 -1\nEMg_0 -1\nEK_0 -2\n", "msg=;exc=-1,-1,-2,-1"},
+        // organic acids only where there is charge (cRCOO > 0); AlApars only for RCOOmod 2 and only in KESTO
+        {"KESTO", 1990, 1995, "cRCOO 0\nRCOOmod 2\nRCOOpars 1 2\n", "msg=;rcoomod=-1;rcoopars=0,0,0;alapars=0,0"},
+        {"KESTO", 1990, 1995, "cRCOO 0.05\nRCOOmod 0\nRCOOpars 1 2 3\n", "msg=;rcoomod=0;rcoopars=1,2,3;alapars=0,0"},
+        {"KESTO", 1990, 1995, "cRCOO 0.05\nRCOOmod 2\nRCOOpars 4 5 6\nAlApars 7 8\n", "msg=;rcoomod=2;rcoopars=4,5,0;alapars=7,8"},
+        {"KESTO", 1990, 1995, "cRCOO 0.05\nRCOOmod 1\nRCOOpars 4\nAlApars 7 8\n", "msg=;rcoomod=1;rcoopars=4,0,0;alapars=0,0"},
+        {"KESTO", 1990, 1995, "cRCOO 0.05\nRCOOmod 5\nRCOOpars 1 2 3 4 5\n", "msg=;rcoomod=5;rcoopars=1,2,3;alapars=0,0"},
+        {"KESTO", 1990, 1995, "cRCOO 0.05\nRCOOmod 0\nRCOOpars 1 2\n",
+         "msg=xREADINP: Cannot read RCOOpars: 1 2;rcoomod=0;rcoopars=0,0,0;alapars=12345,12345"},
+        {"OLU", 1990, 1995, "cRCOO 0.05\nRCOOmod 3\nRCOOpars 1 2 3\nAlApars 7 8\n",
+         "msg=;rcoomod=3;rcoopars=1,2,3;alapars=12345,12345"},
+        {"KESTO", 1990, 1995, "cRCOO 0.05\n", "msg=;rcoomod=-1;rcoopars=0,0,0;alapars=0,0"},
+        // a failing series does not stop the reading; a missing file gives the defaults
+        {"OLU", 1990, 1995, "TempC missing.dat;\\1\nthick 0.4\npercol " + dir + "/nothere.dat\nAddSO4ss 1\n",
+         "msg=xVARIN01: File  " + dir + "/nothere.dat  does not exist!;thick=0.4;got:AddSO4ss=1"},
+        {"KESTO", 1990, 1995, "", "msg=;n=-1;period=1990,1995,1;exc=-1,-1,-1,-1;theta=0.3,0.3;mon=KESTO.mon|-1|-|0,0|0|0,0,0"},
+        // READINPW after READINP: water = Area_c, ORGPARW(1), ORGPARW(3), MDOCW(4), retention(3), ALAPARW(2)
+        {"KESTO2", 1990, 1995, "Area_c 2\n", "wmsg=xREADINPw: Unknown model!;orgmodw=-7;water=12345,12345,12345,12345,12345,12345"},
+        {"KESTO", 1990, 1995, "Area_l 3\n", "wmsg=;orgmodw=-7;water=0,12345,12345,12345,12345,12345"},
+        {"KESTO", 1990, 1995, "Area_c 2\nOrgparw 1 2 3\nmDOCw 5\nretNH4 0.5\n", "wmsg=;orgmodw=-1;water=2,0,0,0,0.5,0"},
+        {"KESTO", 1990, 1995, "Area_c 2\nOrgmodw 0\nOrgparw 1 2 3\nmDOCw 5\nAlAparw 1 2\n", "wmsg=;orgmodw=0;water=2,1,3,5,0,0"},
+        {"KESTO", 1990, 1995, "Area_c 2\nOrgmodw 1\nOrgparw 4 9 9\nmDOCw 5\n", "wmsg=;orgmodw=1;water=2,4,0,5,0,0"},
+        {"KESTO", 1990, 1995, "Area_c 2\nOrgmodw 2\nOrgparw 4 9 9\nAlAparw 1 2\n", "wmsg=;orgmodw=2;water=2,4,0,0,0,2"},
+        {"OLU", 1990, 1995, "Area_c 2\nOrgmodw 2\nOrgparw 4 9\nretNH4 0.5\nAlAparw 1 2\n", "wmsg=;orgmodw=2;water=2,4,0,0,0,12345"},
+        {"KESTO", 1990, 1995, "Area_c 2\nOrgmodw 0\nOrgparw 4 9\n", "wmsg=xREADINPw: Cannot read Orgparw: 4 9;orgmodw=0;water=2,0,0,0,0,12345"},
     };
-    for (const Case& c : cases) {
-        write_file(dir + "/p.inp", c.period ? std::string("period ") + c.period + "\n" : "thick 1\n");
-        SoilCall call(c.ib, c.ie, c.model, dir + "/p.inp");
+    int idx = 0;
+    for (const Row& r : rows) {
+        const std::string file = dir + "/r" + std::to_string(idx++) + ".inp";
+        if (!r.lines.empty()) write_file(file, r.lines);
+        SoilCall call(r.ib, r.ie, r.model, file);
         const std::string msg = call.run();
-        EXPECT_EQ(tuple(msg, call.iyb, call.iye, call.nstep), tuple(std::string(c.msg), c.iyb, c.iye, c.nstep))
-            << c.model << " " << (c.period ? c.period : "-");
-        EXPECT_EQ(call.got("period"), c.period && *c.msg == '\0');
-    }
-}
-
-TEST(ReadInp, ExchangeableFractions) {
-    const std::string dir = scratch_dir();
-    const std::string msg = "xREADINP: None or all exchangeable fractions (ECa_0, EMg_0, EK_0) have to be defined!";
-    struct Case { const char* model; const char* lines; std::string msg; F want; };  // want: ECa EMg EK bsat
-    const Case cases[] = {
-        {"KESTO", "ECa_0 0.2\n", msg, {0.2f, -1, -1, -1}},
-        {"KESTO", "bsat_0 0.4\n", "", {-1, -1, -1, 0.4f}},
-        {"KESTO", "ECa_0 0.2\nEMg_0 0.1\nEK_0 0.05\nbsat_0 0.4\n", "", {0.2f, 0.1f, -1, -1}},
-        {"OLU", "EK_0 0.05\n", msg, {-1, -1, 0.05f, -1}},
-        {"OLU", "ECa_0 0.2\nEMg_0 0.1\nEK_0 0.05\nbsat_0 0.4\n", "", {0.2f, 0.1f, 0.05f, -1}},
-        {"OLU", "ECa_0 -1\nEMg_0 -1\nEK_0 -2\n", "", {-1, -1, -2, -1}},
-    };
-    for (const Case& c : cases) {
-        write_file(dir + "/f.inp", c.lines);
-        SoilCall call(1900, 2000, c.model, dir + "/f.inp");
-        const std::string got = call.run();
-        EXPECT_EQ(tuple(got, F{call.eca, call.emg, call.ek, call.bsat}), tuple(c.msg, c.want)) << c.model << ": " << c.lines;
+        const std::string wmsg = r.want.starts_with("wmsg=") ? call.run_water() : "";
+        EXPECT_EQ(call.show(msg, wmsg, r.want), r.want) << r.model << ": " << r.lines;
     }
 }
 
@@ -180,28 +224,6 @@ TEST(ReadInp, DefaultsExchangeMatrixAndBookkeeping) {
               (std::vector<bool>{1, 0, 1, 1, 1, 0, 0, 1, 1}));
     // Monitoring file from the model name; balance file untouched.
     EXPECT_EQ(rec(c.mon) + " " + rec(c.bal), "KESTO.mon|-1|-|0,0|0|0,0,0 |0|-|0,0|0|0,0,0");
-}
-
-TEST(ReadInp, OrganicAcidsOnlyWhereThereIsCharge) {
-    const std::string dir = scratch_dir();
-    struct Case { const char* model; const char* lines; std::int32_t rcoomod; F p, alapars; const char* msg; };
-    const Case cases[] = {
-        {"KESTO", "cRCOO 0\nRCOOmod 2\nRCOOpars 1 2\n", -1, {0, 0, 0}, {0, 0}, ""},
-        {"KESTO", "cRCOO 0.05\nRCOOmod 0\nRCOOpars 1 2 3\n", 0, {1, 2, 3}, {0, 0}, ""},
-        {"KESTO", "cRCOO 0.05\nRCOOmod 2\nRCOOpars 4 5 6\nAlApars 7 8\n", 2, {4, 5, 0}, {7, 8}, ""},
-        {"KESTO", "cRCOO 0.05\nRCOOmod 1\nRCOOpars 4\nAlApars 7 8\n", 1, {4, 0, 0}, {0, 0}, ""},
-        {"KESTO", "cRCOO 0.05\nRCOOmod 5\nRCOOpars 1 2 3 4 5\n", 5, {1, 2, 3}, {0, 0}, ""},
-        {"KESTO", "cRCOO 0.05\nRCOOmod 0\nRCOOpars 1 2\n", 0, {0, 0, 0}, {kUnset, kUnset}, "xREADINP: Cannot read RCOOpars: 1 2"},
-        {"OLU", "cRCOO 0.05\nRCOOmod 3\nRCOOpars 1 2 3\nAlApars 7 8\n", 3, {1, 2, 3}, {kUnset, kUnset}, ""},
-        {"KESTO", "cRCOO 0.05\n", -1, {0, 0, 0}, {0, 0}, ""},
-    };
-    for (const Case& c : cases) {
-        write_file(dir + "/o.inp", c.lines);
-        SoilCall call(1990, 1995, c.model, dir + "/o.inp");
-        const std::string msg = call.run();
-        EXPECT_EQ(tuple(msg, call.rcoomod, call.rcoopars, call.alapars), tuple(std::string(c.msg), c.rcoomod, c.p, c.alapars))
-            << c.lines;
-    }
 }
 
 TEST(ReadInp, WeatheringUptakeAndDerivedAluminium) {
@@ -253,55 +275,6 @@ TEST(ReadInp, OutputFilesAndObservationRecords) {
     set_field(own.mon.path, 256, "mine.mon");
     EXPECT_EQ(own.run(), "");
     EXPECT_EQ(tuple(rec(own.mon), own.got("monfile")), tuple("mine.mon|-1|-|0,0|0|0,0,0", false));
-}
-
-TEST(ReadInp, SeriesFailureDoesNotStopTheReading) {
-    const std::string dir = scratch_dir();
-    write_file(dir + "/s.inp", "TempC missing.dat;\\1\nthick 0.4\npercol " + dir + "/nothere.dat\nAddSO4ss 1\n");
-    SoilCall call(1990, 1995, "OLU", dir + "/s.inp");
-    EXPECT_EQ(call.run(), "xVARIN01: File  " + dir + "/nothere.dat  does not exist!");
-    EXPECT_EQ(tuple(call.thick, call.addso4ss, call.at(call.tempc, 1990)), tuple(0.4f, 1, kUnset));
-}
-
-TEST(ReadInp, MissingFileGivesDefaults) {
-    SoilCall c(1990, 1995, "KESTO", "/nonexistent/x.inp");
-    EXPECT_EQ(c.run(), "");
-    EXPECT_EQ(tuple(c.list->n, c.iyb, c.at(c.theta, 1990), rec(c.mon), c.bsat),
-              tuple(-1, 1990, 0.3f, "KESTO.mon|-1|-|0,0|0|0,0,0", -1.0f));
-}
-
-// Surface water: READINPW on the list READINP left.
-TEST(ReadInpW, AfterTheSoilReader) {
-    const std::string dir = scratch_dir();
-    struct Case { const char* model; const char* lines; const char* msg; float area_c; std::int32_t orgmod; F want; };
-    const Case cases[] = {  // want: ORGPARW(1), ORGPARW(3), MDOCW(4), retention(3), ALAPARW(2)
-        {"KESTO2", "Area_c 2\n", "xREADINPw: Unknown model!", kUnset, -7, F(5, kUnset)},
-        {"KESTO", "Area_l 3\n", "", 0, -7, F(5, kUnset)},
-        {"KESTO", "Area_c 2\nOrgparw 1 2 3\nmDOCw 5\nretNH4 0.5\n", "", 2, -1, {0, 0, 0, 0.5f, 0}},
-        {"KESTO", "Area_c 2\nOrgmodw 0\nOrgparw 1 2 3\nmDOCw 5\nAlAparw 1 2\n", "", 2, 0, {1, 3, 5, 0, 0}},
-        {"KESTO", "Area_c 2\nOrgmodw 1\nOrgparw 4 9 9\nmDOCw 5\n", "", 2, 1, {4, 0, 5, 0, 0}},
-        {"KESTO", "Area_c 2\nOrgmodw 2\nOrgparw 4 9 9\nAlAparw 1 2\n", "", 2, 2, {4, 0, 0, 0, 2}},
-        {"OLU", "Area_c 2\nOrgmodw 2\nOrgparw 4 9\nretNH4 0.5\nAlAparw 1 2\n", "", 2, 2, {4, 0, 0, 0, kUnset}},
-        {"KESTO", "Area_c 2\nOrgmodw 0\nOrgparw 4 9\n", "xREADINPw: Cannot read Orgparw: 4 9", 2, 0, {0, 0, 0, 0, kUnset}},
-    };
-    for (const Case& c : cases) {
-        write_file(dir + "/w.inp", c.lines);
-        SoilCall soil(1990, 1995, c.model, dir + "/w.inp");
-        soil.run();
-        float area_c = kUnset, area_l = kUnset, depth = kUnset, pco2 = kUnset, expal = kUnset, lgk = kUnset;
-        F ret(9, kUnset), orgpar(3, kUnset), alapar(2, kUnset), mdoc(6, kUnset);
-        std::int32_t orgmod = -7;
-        WaterInput in;
-        in.list = soil.list.get();
-        in.ib = in.iyb = 1990, in.ie = in.iye = 1995, in.nstep = 1;
-        in.area_c = &area_c, in.area_l = &area_l, in.depth_l = &depth, in.pco2facw = &pco2;
-        in.expalw = &expal, in.lgkaloxw = &lgk, in.retention = ret.data(), in.orgmodw = &orgmod;
-        in.orgparw = orgpar.data(), in.mdocw = mdoc.data(), in.alaparw = alapar.data();
-        const std::string msg = readinpw(in);
-        EXPECT_EQ(tuple(msg, area_c, orgmod, F{orgpar[0], orgpar[2], mdoc[3], ret[2], alapar[1]}),
-                  tuple(std::string(c.msg), c.area_c, c.orgmod, c.want))
-            << c.model << ": " << c.lines;
-    }
 }
 
 }  // namespace

@@ -12,11 +12,8 @@ program oracle_valcrit
       do k = 0, 1
         x2 = v(i2 + 1)
         x3 = v(mod(i2 + i6, 13) + 1)
-        if (k == 0) then
-          x4 = v(mod(3 * i2 + i6, 13) + 1)
-        else
-          x4 = -((x2 + x3) * 0.5)
-        end if
+        x4 = v(mod(3 * i2 + i6, 13) + 1)
+        if (k == 1) x4 = -((x2 + x3) * 0.5)
         x5 = v(mod(i2 + 2 * i6 + k, 13) + 1)
         x6 = v(i6 + 1)
         x7 = v(mod(5 * i6 + 1, 13) + 1)
@@ -32,44 +29,27 @@ program oracle_valcrit
 contains
   real function sdiv(a, b, eps)
     real, intent(in) :: a, b, eps
-    if (b /= 0.0) then
-      sdiv = a / b
-    else
-      if (abs(a) >= eps) then
-        sdiv = 1.0 / eps
-      else
-        sdiv = eps
-      end if
-      if (a < 0.0) sdiv = -sdiv
-    end if
+    sdiv = eps
+    if (abs(a) >= eps) sdiv = 1.0 / eps
+    if (a < 0.0) sdiv = -sdiv
+    if (b /= 0.0) sdiv = a / b
   end function sdiv
   real function crit(ic)
     integer, intent(in) :: ic
     real :: s
     s = (x2 + x3) * 0.5 + x4
     select case (ic)
-    case (1)
-      crit = sdiv(x6 / 3.0, s, 0.001)
-    case (2)
-      crit = x6
-    case (3)
-      crit = x8
-    case (4)
-      crit = 3.0 - log10(x5)
-    case (5)
-      crit = x7
-    case (6)
-      crit = sdiv(s, x5, 0.001)
-    case (8)
-      crit = sdiv(x6 / 3.0, x2 * 0.5, 0.001)
+    case (1); crit = sdiv(x6 / 3.0, s, 0.001)
+    case (2); crit = x6
+    case (3); crit = x8
+    case (4); crit = 3.0 - log10(x5)
+    case (5); crit = x7
+    case (6); crit = sdiv(s, x5, 0.001)
+    case (8); crit = sdiv(x6 / 3.0, x2 * 0.5, 0.001)
     case (11)
-      if (x6 > 0.1) then
-        crit = sdiv(x6 / 3.0, s, 0.001)
-      else
-        crit = x6
-      end if
-    case default
-      crit = -999.0
+      crit = x6
+      if (x6 > 0.1) crit = sdiv(x6 / 3.0, s, 0.001)
+    case default; crit = -999.0
     end select
   end function crit
 end program oracle_valcrit
