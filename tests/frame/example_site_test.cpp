@@ -27,18 +27,18 @@ std::string text(const char* field, std::size_t width) {
     return s;
 }
 
-const char* const kNames[] = {"pH", "BS", "pH_lake", "ANC_lake"};
+const char* const kNames[] = {"pH", "BS", "pH_lake", "ANC_lake", "SO4"};
 
 int32_t MORVANE_CALL lookup(const char* name, int32_t len) {
     const std::string n = text(name, static_cast<std::size_t>(len));
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         if (n == kNames[i]) return i + 1;
     return 0;
 }
 
 struct SiteRun {
     std::unique_ptr<KEYLIST> list = std::make_unique<KEYLIST>();
-    std::vector<VarDescriptor> vars = std::vector<VarDescriptor>(4);
+    std::vector<VarDescriptor> vars = std::vector<VarDescriptor>(5);
     char site[128], msg[128], wmsg[128];
     int32_t iyb = 0, iye = 0, nstep = 0, addso4ss = 0, excmod = 0, rcoomod = 0, orgmodw = 0;
     float thick = 0, bulkdens = 0, cec = 0, eca = 0, emg = 0, ek = 0, bsat = 0, expal = 0, cpool = 0, cnrat = 0;
@@ -49,7 +49,7 @@ struct SiteRun {
                        crcoo = theta, tempc = theta, percol = theta, alwe = theta, nfix = theta, mdocw = theta;
     std::vector<float> weath = std::vector<float>(9 * kSteps), upt = weath, dep = weath;
     SeriesSpec mon, bal;
-    std::vector<SeriesSpec> obs = std::vector<SeriesSpec>(4);
+    std::vector<SeriesSpec> obs = std::vector<SeriesSpec>(5);
     float area_c = 0, area_l = 0, depth_l = 0, pco2w = 0, expalw = 0, lgkaloxw = 0;
     float retention[9], orgparw[3], alaparw[2] = {-5.0f, -5.0f};
 
@@ -57,9 +57,9 @@ struct SiteRun {
         std::memset(list.get(), ' ', sizeof(KEYLIST));
         put(list->name, 16, model);
         put(list->file, 256, file);
-        for (std::size_t i = 0; i < 4; ++i) std::memset(&vars[i], ' ', sizeof(VarDescriptor)), put(vars[i].name, 8, kNames[i]);
-        for (auto* o : {&mon, &bal, &obs[0], &obs[1], &obs[2], &obs[3]}) std::memset(o, 0, sizeof *o), put(o->path, 256, "");
-        const int32_t nvar = 4, ib = kIb, ie = kIe;
+        for (std::size_t i = 0; i < 5; ++i) std::memset(&vars[i], ' ', sizeof(VarDescriptor)), put(vars[i].name, 8, kNames[i]);
+        for (auto* o : {&mon, &bal, &obs[0], &obs[1], &obs[2], &obs[3], &obs[4]}) std::memset(o, 0, sizeof *o), put(o->path, 256, "");
+        const int32_t nvar = 5, ib = kIb, ie = kIe;
         READINP(&nvar, vars.data(), lookup, list.get(), &ib, &ie, site, &iyb, &iye, &nstep, &addso4ss, &thick,
                 &bulkdens, theta.data(), pco2.data(), &cec, &eca, &emg, &ek, &bsat, &excmod, kexc, &expal,
                 lgkalox.data(), nimacc.data(), &cpool, &cnrat, &cnmin, &cnmax, &cnseq, &fde, &rcoomod, rcoopars,
@@ -98,6 +98,16 @@ TEST_F(ExampleSite, Kesto) {
     EXPECT_EQ(text(r.obs[0].path, 256) + r.obs[0].opt + std::to_string(r.obs[0].icol2), "obs_soil.dato2");
     EXPECT_EQ(std::tuple(text(r.obs[1].path, 256), r.obs[1].cval[1]), std::tuple("1obsonly", 0.14f));
     EXPECT_EQ(text(r.obs[3].path, 256) + r.obs[3].opt, "obs_lake.data");
+    EXPECT_EQ(std::tuple(text(r.obs[4].path, 256), r.obs[4].opt, r.obs[4].factor, r.obs[4].icol1, r.obs[4].icol2),
+              std::tuple("obs_soil.dat", 's', 0.001f, 3, 4));
+    // The lake's observations, 1990.7 .. 1998.7 (1999.7 has no sample).
+    const float xmiss = -999.0f;
+    const int32_t iyb = 1990, iye = 2000;
+    int32_t nobs = 0;
+    float obs[3 * 20];
+    char msg[128];
+    PREPOBS(&r.obs[3], &xmiss, &iyb, &iye, &nobs, obs, msg);
+    EXPECT_EQ(std::tuple(text(msg, 128), nobs, obs[0], obs[1], obs[2]), std::tuple("", 9, 1990.7f, -11.4f, 6.0f));
 }
 
 TEST_F(ExampleSite, KestoMonthly) {

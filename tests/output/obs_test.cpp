@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,8 +16,7 @@ using namespace std::string_literals;
 
 // A list as FIL2LIST leaves it, with DIR C:\in\.
 std::unique_ptr<KEYLIST> make_list(const std::vector<std::pair<std::string, std::string>>& entries) {
-    auto list = std::make_unique<KEYLIST>();
-    std::memset(list.get(), 0, sizeof(KEYLIST));
+    auto list = std::make_unique<KEYLIST>();  // zeroed
     list->n = static_cast<std::int32_t>(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         set_field(list->key[i], 16, entries[i].first);
@@ -87,13 +85,8 @@ TEST(GetObs, ValueForms) {
 TEST(GetObs, KeywordsAndSilentReturns) {
     const auto list = make_list({{"SO4obs", "1"}, {"SO4obs_12", "2"}, {"Blankobs", ""}, {"pHobs", "3"},
                                  {"Badobs", "1.2.3"}, {"Bad2obs", "4 --1"}});
-    struct Case {
-        std::string name;
-        std::optional<std::int32_t> isuf;
-        std::int32_t index, calls;  // what the lookup returns, how often it is called
-        float cval0;                // 7: record untouched
-        std::string error;
-    };
+    // index: what the lookup returns; calls: how often it is called; cval0 7: the record untouched
+    struct Case { std::string name; std::optional<std::int32_t> isuf; std::int32_t index, calls; float cval0; std::string error; };
     const Case cases[] = {
         {"SO4", 12, 1, 1, 2.0f, ""},
         {"SO4\t\0  "s, {}, 1, 1, 1.0f, ""},
@@ -120,28 +113,6 @@ TEST(GetObs, KeywordsAndSilentReturns) {
         EXPECT_TRUE(c.cval0 != 7.0f || std::memcmp(&rec, &old, sizeof rec) == 0) << "record changed";
     }
     EXPECT_EQ(obs_keyword("ANC_lake", 2), "ANC_lakeobs_2");
-}
-
-// The example site: its keyword file, dictionary and observation files.
-TEST(GetObs, ExampleSite) {
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(MORVANE_SOURCE_DIR "/examples/site");  // where its names are resolved
-    auto list = std::make_unique<KEYLIST>();
-    set_field(list->file, 256, "kesto.inp");
-    fil2list(*list);
-    int ind = 0;
-    EXPECT_TRUE(keyfind(*list, "percol", ind) && !keyfind(*list, "Runoff", ind));
-    SeriesSpec recs[3] = {old_record(), old_record(), old_record()};
-    const char* names[] = {"pH", "SO4", "BS", "ANC_lake"};
-    for (int k = 0; k < 4; ++k) getobs([&](std::string_view) { return k % 3 + 1; }, *list, names[k], recs);
-    EXPECT_EQ(rec(recs[0]), "obs_lake.dat|-1|a|3,4|1|7,8,9");
-    EXPECT_EQ(rec(recs[1]), "obs_soil.dat|-1|s|3,4|0.001|7,8,9");
-    EXPECT_EQ(rec(recs[2]), "1obsonly|-1|x|1,2|1|1988.5,0.14,0.03");
-    const ObsFile f = prepobs(recs[0], -999.0f, 1990, 2000);
-    std::filesystem::current_path(old);
-    EXPECT_EQ(f.msg, "");
-    ASSERT_EQ(f.points.size(), 9u);  // 1990.7 .. 1998.7; 1999.7 has no sample
-    EXPECT_EQ(std::tuple(f.points[0].time, f.points[0].value, f.points[0].value2), std::tuple(1990.7f, -11.4f, 6.0f));
 }
 
 }  // namespace

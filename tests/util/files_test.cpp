@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/test_support.hpp"
@@ -17,9 +18,7 @@ using testing::write_file;
 
 TEST(Pathjoin, Rules) {
     const std::string nul(1, '\0');
-    struct Case {
-        std::string dir, file, want;
-    } cases[] = {
+    struct Case { std::string dir, file, want; } cases[] = {
         {"C:\\data\\", "obs.txt", "C:\\data\\obs.txt"},
         {"C:\\data\\", "..\\obs.txt", "..\\obs.txt"},
         {"C:\\data\\", ".\\obs.txt", ".\\obs.txt"},
@@ -40,12 +39,7 @@ TEST(Pathjoin, Rules) {
 }
 
 TEST(Skipcom, CountsAndStepsBack) {
-    struct Case {
-        const char* text;
-        char com;
-        int want;
-        const char* next;  // the line read after skipcom, nullptr at the end
-    } cases[] = {
+    struct Case { const char* text; char com; int want; const char* next; } cases[] = {  // next: nullptr at the end
         {"!a\n!b\n!c\n1990 1\n", '!', 3, "1990 1"},
         {" !a\n1\n", '!', 0, " !a"},
         {"1990 1\n", '!', 0, "1990 1"},
@@ -60,12 +54,9 @@ TEST(Skipcom, CountsAndStepsBack) {
         TextReader r = TextReader::from_text(c.text);
         EXPECT_EQ(skipcom(r, c.com), c.want) << c.text;
         std::string_view line;
-        if (c.next == nullptr) {
-            EXPECT_FALSE(r.next(line)) << c.text;
-        } else {
-            ASSERT_TRUE(r.next(line)) << c.text;
-            EXPECT_EQ(line, c.next) << c.text;
-            EXPECT_EQ(r.line_number(), static_cast<std::size_t>(c.want + 1)) << c.text;
+        ASSERT_EQ(r.next(line), c.next != nullptr) << c.text;
+        if (c.next) {
+            EXPECT_EQ(std::pair(line, r.line_number()), std::pair(std::string_view(c.next), std::size_t(c.want + 1)));
         }
     }
 }
@@ -77,9 +68,7 @@ TEST(Freeunit, UnitsHeldOpen) {
     {
         File a(dir + "/a", "rb");
         File b(dir + "/a", "rb");
-        EXPECT_EQ(b.unit(), 102);
-        EXPECT_EQ(freeunit(), 103);
-        EXPECT_EQ(freeunit(), 103);  // asking does not take it
+        EXPECT_EQ(std::tuple(b.unit(), freeunit(), freeunit()), std::tuple(102, 103, 103));  // asking does not take it
         a.close();
         EXPECT_EQ(freeunit(), 101);
         File missing(dir + "/none", "rb");  // gives its unit back at once
@@ -88,9 +77,7 @@ TEST(Freeunit, UnitsHeldOpen) {
     }
     std::vector<UnitLease> all;
     for (int i = 0; i < 899; ++i) all.push_back(UnitLease::take());
-    EXPECT_EQ(all.back().unit(), 999);
-    EXPECT_EQ(freeunit(), -1);
-    EXPECT_FALSE(File(dir + "/a", "rb").is_open());
+    EXPECT_EQ(std::tuple(all.back().unit(), freeunit(), File(dir + "/a", "rb").is_open()), std::tuple(999, -1, false));
     all.pop_back();
     EXPECT_EQ(freeunit(), 999);
 }
@@ -107,11 +94,10 @@ TEST(TextReader, LinesCarriageReturnsAndStepBack) {
     r->back();
     r->back();  // one step only
     ASSERT_TRUE(r->next(line));
-    EXPECT_EQ(line, "last");
-    EXPECT_EQ(r->line_number(), 4u);
-    EXPECT_FALSE(TextReader::open(dir + "/none").has_value());
-    EXPECT_FALSE(TextReader::open(dir).has_value());  // a folder is no file
-    EXPECT_EQ(freeunit(), 101);                      // closed on every path
+    EXPECT_EQ(std::pair(line, r->line_number()), std::pair(std::string_view("last"), std::size_t{4}));
+    // A missing file and a folder (no file) fail; the unit is given back on every path.
+    EXPECT_FALSE(TextReader::open(dir + "/none").has_value() || TextReader::open(dir).has_value());
+    EXPECT_EQ(freeunit(), 101);
 }
 
 TEST(TextWriter, ReplacesTheTargetOnlyOnCommit) {
@@ -125,8 +111,7 @@ TEST(TextWriter, ReplacesTheTargetOnlyOnCommit) {
         w.line("half");
         EXPECT_EQ(freeunit(), 102);  // the writer holds 101
     }  // no commit: the old file stays, and no temporary file
-    EXPECT_EQ(read_file(target), "good\n");
-    EXPECT_EQ(files(), 1);
+    EXPECT_EQ(std::pair(read_file(target), files()), std::pair(std::string("good\n"), 1L));
 
     TextWriter w;
     ASSERT_TRUE(w.open(target));
@@ -135,11 +120,9 @@ TEST(TextWriter, ReplacesTheTargetOnlyOnCommit) {
     w.maybe_flush();
     w.line("");
     ASSERT_TRUE(w.commit());
-    EXPECT_EQ(read_file(target), "new " + std::string(3 << 20, 'x') + "\n");
-    EXPECT_EQ(files(), 1);
-    EXPECT_EQ(freeunit(), 101);
-    EXPECT_FALSE(w.open(dir + "/no/such/dir/x.txt"));
-    EXPECT_FALSE(w.commit());
+    const bool same = read_file(target) == "new " + std::string(3 << 20, 'x') + "\n";
+    EXPECT_EQ(std::tuple(same, files(), freeunit()), std::tuple(true, 1L, 101));
+    EXPECT_FALSE(w.open(dir + "/no/such/dir/x.txt") || w.commit());
 }
 
 }  // namespace

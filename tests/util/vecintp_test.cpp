@@ -12,18 +12,12 @@ namespace {
 constexpr float M = -99.0f;  // the readers' missing mark
 constexpr std::int32_t kTop = std::numeric_limits<std::int32_t>::max();
 
-// Interpolated values are float sums of float products with the slope rounded
-// once per gap: 0.1 and 0.7 three steps apart give 0x3e999999 and 0x3effffff
-// (in double they would be 0x3e99999a and 0x3f000000).
+// Float sums of float products, the slope rounded once per gap: 0.1 and 0.7 three steps apart give
+// 0x3e999999 and 0x3effffff (in double 0x3e99999a and 0x3f000000).
 TEST(Vecintp, StatusesAndFilling) {
-    struct Case {
-        const char* what;
-        std::int32_t n0, nb, ne;
-        float xmiss;
-        std::vector<float> in;
-        int ierr;
-        std::vector<float> out;
-    } cases[] = {
+    using V = std::vector<float>;
+    struct Case { const char* what; std::int32_t n0, nb, ne; float xmiss; V in; int ierr; V out; };
+    const Case cases[] = {
         {"gaps and ends", 1, 1, 6, M, {M, 1, M, M, 4, M}, 0, {1, 1, 2, 3, 4, 4}},
         {"one valid entry", 1, 1, 4, M, {M, M, 7, M}, 0, {7, 7, 7, 7}},
         {"only the stretch", 1, 2, 4, M, {M, M, 2, M, M}, 0, {M, 2, 2, 2, M}},
@@ -43,8 +37,8 @@ TEST(Vecintp, StatusesAndFilling) {
     };
     for (const Case& c : cases) {
         std::vector<float> v = c.in;
-        EXPECT_EQ(vecintp(c.n0, c.nb, c.ne, c.xmiss, v), c.ierr) << c.what;
-        EXPECT_EQ(v, c.out) << c.what;
+        const int ierr = vecintp(c.n0, c.nb, c.ne, c.xmiss, v);
+        EXPECT_EQ(std::pair(ierr, v), std::pair(c.ierr, c.out)) << c.what;
     }
 }
 
