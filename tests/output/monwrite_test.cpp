@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "input/keylist.hpp"
 #include "support/test_support.hpp"
 
 namespace morvane {
@@ -22,15 +23,12 @@ using morvane::testing::scratch_dir;
 SeriesSpec spec(const std::string& path, const std::string& fmt = "", char opt = ' ') {
     SeriesSpec s;
     std::memset(&s, ' ', sizeof s);
-    s.active = 1;
-    std::memcpy(s.path, path.data(), path.size());
-    std::memcpy(s.fmt, fmt.data(), std::min(fmt.size(), sizeof s.fmt));
-    s.opt = opt;
+    set_field(s.path, sizeof s.path, path), set_field(s.fmt, sizeof s.fmt, fmt);
+    s.active = 1, s.opt = opt;
     return s;
 }
 
-// NV variables named v1.. (column i is variable i + 1), NT monthly steps from
-// 1900; VAL(1:NT, NV).
+// NV variables named v1.. (column i is variable i + 1), NT monthly steps from 1900; VAL(1:NT, NV).
 struct Table {
     std::vector<VarDescriptor> vars;
     std::vector<std::int32_t> ivar;
@@ -40,9 +38,8 @@ struct Table {
     Table(int nv, int nt_) : vars(static_cast<std::size_t>(nv)), nt(nt_) {
         for (int i = 0; i < nv; ++i) {
             std::memset(&vars[i], ' ', sizeof(VarDescriptor));
-            const std::string name = "v" + std::to_string(i + 1), desc = "variable " + std::to_string(i + 1);
-            std::memcpy(vars[i].name, name.data(), name.size());
-            std::memcpy(vars[i].description, desc.data(), desc.size());
+            set_field(vars[i].name, 8, "v" + std::to_string(i + 1));
+            set_field(vars[i].description, sizeof vars[i].description, "variable " + std::to_string(i + 1));
             ivar.push_back(i + 1);
         }
         for (int j = 0; j < nt; ++j) time.push_back(1900.0f + static_cast<float>(j) / 12.0f);
