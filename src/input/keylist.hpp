@@ -100,7 +100,7 @@ void getrvecd(KEYLIST& list, std::string_view keyword, std::span<float> vec, std
 
 // GETSERIES: the series VEC(N0:...) (vec[0] is VEC(N0)) over the run years
 // nb..ne with ns steps a year. Found: a value holding anything but blanks,
-// signs, digits, "." and "=" is a file specification and is replaced in the
+// signs, digits, "." and "=" names a data file and is replaced in the
 // list by itself joined to DIR; the value then goes to the time-series reader,
 // whose failure message (if any) is stored in tsmsg (left alone on success).
 // Absent with a default: every run step = dflt.

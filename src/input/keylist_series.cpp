@@ -27,7 +27,7 @@ void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::in
     if (ind > 0) {
         std::string value = tidy(line_of(list, ind));
         if (!series_constant_chars(value)) {
-            // A file specification: completed with the input file's directory.
+            // A data-file reference: completed with the input file's directory.
             value = pathjoin(tidy(std::string_view(list.dir, kPathWidth)), value);
             set_field(list.line[ind - 1], kLineWidth, value);
             value = std::string(line_of(list, ind));
