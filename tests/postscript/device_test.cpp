@@ -63,25 +63,16 @@ std::string expected(const char* bbox, const char* title, const char* origin, co
 }
 
 TEST(PostScriptPage, HeaderAndScale) {
-    struct Case {
-        std::string title;
-        float w, h, zoom;
-        const char* title_line;
-        const char* bbox;
-        const char* origin;
-        const char* scale;
-    };
-    const Case cases[] = {
+    const struct { std::string title; float w, h, zoom; const char *title_line, *bbox, *origin, *scale; } cases[] = {
         {"by Monplot", 1.0f, 1.25f, 1.0f, "by Monplot", "   20  112  570  800", "  20 112", "  550.000"},
         {"", 1.0f, 1.25f, 0.5f, "", "   20  456  295  800", "  20 456", "  275.000"},
         {std::string(" \t x\0 y  ", 9), 55.0f, 78.0f, 1.0f, "   x  y", "   20   20  570  800", "  20  20", "   10.000"},
         {"wide", 2.0f, 1.0f, 1.0f, "wide", "   20  525  570  800", "  20 525", "  275.000"},
-        // h * s = 292.5 rounds away from zero.
-        {"half", 0.1f, 1.0f, 0.375f, "half", "   20  507   49  800", "  20 507", "  292.500"},
+        {"half", 0.1f, 1.0f, 0.375f, "half", "   20  507   49  800", "  20 507", "  292.500"},  // rounds away from 0
         {"huge", 1.0e-6f, 1.0e-6f, 1.0f, "huge", "   20  250  570  800", "  20 250", "*********"},
     };
     const std::string dir = scratch_dir();
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         psdev d;
         d.file = dir + "/p.eps" + std::string(40, ' ');
         ASSERT_TRUE(psopen_n(d, c.title, 0.0f, 0.0f, c.w, c.h, c.zoom)) << c.title;
@@ -153,20 +144,11 @@ TEST(PostScriptPage, CloseAction) {
     const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
     setenv("PATH", (dir + ":" + old_path).c_str(), 1);
     const std::string eps = dir + "/f.eps";
-    struct Case {
-        std::string action;
-        std::string logged;
+    const struct { std::string action, logged; } cases[] = {
+        {"none", ""}, {"NONE", ""}, {"None   ", ""}, {" none", "none " + eps + " %%EOF\n"},
+        {"echo >>" + log, eps + "\n"}, {"false", ""},  // a failing command is of no interest
     };
-    const Case cases[] = {
-        {"none", ""},
-        {"NONE", ""},
-        {"None   ", ""},
-        {"none ", ""},
-        {" none", "none " + eps + " %%EOF\n"},
-        {"echo >>" + log, eps + "\n"},
-        {"false", ""},  // a failing command is of no interest
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::filesystem::remove(log);
         psdev d;
         d.file = eps;

@@ -45,24 +45,14 @@ TEST(PostScriptPaths, ExactLines) {
         {"move", [](psdev& d) { psmove(d, 0.1f, 0.25f); }, "  0.1000  0.2500 M\n"},
         {"draw negative", [](psdev& d) { psdraw(d, -0.5f, 12.25f); }, " -0.5000 12.2500 L\n"},
         {"draw too wide", [](psdev& d) { psdraw(d, 1000.0f, 0.0f); }, "********  0.0000 L\n"},
-        {"pen", [](psdev& d) {
-             int ipen = 1;
-             pspen(d, ipen, 1, 1);
-             pspen(d, ipen, 2, 0);
-             EXPECT_EQ(ipen, 0);
-         }, p1 + " M\n" + p2 + " L\n"},
+        {"pen", [](psdev& d) { int ipen = 1; pspen(d, ipen, 1, 1), pspen(d, ipen, 2, 0); EXPECT_EQ(ipen, 0); },
+         p1 + " M\n" + p2 + " L\n"},
         {"line", [](psdev& d) { psline(d, 0, 0, 1, 1); }, p0 + " M" + p1 + " L S\n"},
-        {"mapped", [](psdev& d) {
-             d.sx = 2; d.sy = 3; d.ox = 1; d.oy = -1;
-             psmove(d, 0.25f, 0.5f);
-             psrect(d, 0.25f, 0.5f, 1, 2, 1);
-         }, "  1.5000  0.5000 M\n  6.0000  2.0000  1.5000  0.5000 RF\n"},
-        {"poly 1 point", [](psdev& d) { poly(d, 1, 0); }, ""},
-        {"poly 0 points", [](psdev& d) { poly(d, 0, 1); }, ""},
-        {"poly 3 points", [](psdev& d) {
-             const float x[] = {0, 1, 1}, y[] = {0, 0, 1};
-             pspoly(d, x, y, 1);
-         }, "  0.0000  0.0000 M  1.0000  0.0000 L  1.0000  1.0000 L\nCP S\n"},
+        {"mapped", [](psdev& d) { d.sx = 2, d.sy = 3, d.ox = 1, d.oy = -1, psmove(d, 0.25f, 0.5f); psrect(d, 0.25f, 0.5f, 1, 2, 1); },
+         "  1.5000  0.5000 M\n  6.0000  2.0000  1.5000  0.5000 RF\n"},
+        {"poly 0 and 1 point", [](psdev& d) { poly(d, 1, 0), poly(d, 0, 1); }, ""},
+        {"poly 3 points", [](psdev& d) { pspoly(d, std::array{0.f, 1.f, 1.f}, std::array{0.f, 0.f, 1.f}, 1); },
+         "  0.0000  0.0000 M  1.0000  0.0000 L  1.0000  1.0000 L\nCP S\n"},
         {"poly 4 points", [](psdev& d) { poly(d, 4, 0); }, p0 + " M" + p1 + " L" + p2 + " L" + p3 + " L\nS\n"},
         {"poly 5 points", [](psdev& d) { poly(d, 5, 2); },
          p0 + " M\n" + p1 + " L" + p2 + " L" + p3 + " L" + p4 + " L\nCP F\n"},
@@ -77,63 +67,48 @@ TEST(PostScriptPaths, ExactLines) {
          "dA 0 10 Da dA 1  0 Da dA 2100 Da dA 3*** Da dA 0 setdash\n"},
         {"gray", [](psdev& d) { for (int g : {-5, 0, 1, 128, 254, 255, 300}) psgray(d, g); },
          "0 SG\n0 SG\n0.004 SG\n0.502 SG\n0.996 SG\n1 SG\n1 SG\n"},
-        {"color", [](psdev& d) {
-             for (auto v : {std::array{255, 0, 128}, {100, 100, 100}, {300, 300, 300}, {-10, 0, 510}}) pscolor(d, v);
-         }, " 1.000 0.000 0.502 RGB\n0.392 SG\n1 SG\n-0.039 0.000 2.000 RGB\n"},
+        {"color", [](psdev& d) { for (auto v : {std::array{255, 0, 128}, {100, 100, 100}, {300, 300, 300}, {-10, 0, 510}})
+                                     pscolor(d, v); },
+         " 1.000 0.000 0.502 RGB\n0.392 SG\n1 SG\n-0.039 0.000 2.000 RGB\n"},
     };
     check(cases);
 }
 
 TEST(PostScriptText, ExactLines) {
-    const std::string ssf1 = " 1.0000 SSF\n", ssf08 = " 0.8000 SSF\n";
+    const std::string ssf1 = " 1.0000 SSF\n", ssf08 = " 0.8000 SSF\n", show = "show GR S\n", end = "GR S\n";
     const auto text = [](int ipos, float angle, const char* s) {
         return [=](psdev& d) { pstext(d, ipos, 99.0f, 0, 0, angle, 0.7f, s); };
     };
+    const auto W = [&](std::string s, const char* anchor = "0 0") {
+        return ssf1 + "(" + s + ") 0.700 " + anchor + "   0.000   0.000 W\n";
+    };
+    const auto up = [&](std::string s) { return ssf08 + "0   0.400 RM (" + s + ") show 0  -0.400 RM\n"; };
+    const auto down = [&](std::string s) { return ssf08 + "0  -0.200 RM (" + s + ") show 0   0.200 RM\n"; };
+    std::string fonts, tenth = W("123456789^0") + "pop\n";
+    for (const char* f : {"Times-Roman", "Times-BoldItalic", "Helvetica", "Helvetica-Oblique", "Courier-Bold", "Symbol"})
+        fonts += std::string("fA 0 /") + f + " put\nfA 0 get dup scandvec ReEncodeSmall\n";
+    for (char c = '1'; c <= '9'; ++c) tenth += up(std::string(1, c));
     const std::vector<Case> cases = {
         {"fonts", [](psdev& d) { for (int f : {10, 13, 20, 22, 31, 43, -10, -1, 0, 9, 14, 19, 24, 44, 50}) psfont(d, f); },
-         [] {
-             std::string s;
-             for (const char* f : {"Times-Roman", "Times-BoldItalic", "Helvetica", "Helvetica-Oblique", "Courier-Bold", "Symbol"})
-                 s += std::string("fA 0 /") + f + " put\nfA 0 get dup scandvec ReEncodeSmall\n";
-             return s;
-         }()},
+         fonts},
         {"title", [](psdev& d) { pstext(d, 4, 0, 0.5f, 1.2f, 0, 0.024f, "Title"); },
          " 0.0343 SSF\n(Title) 0.024 2 1   0.500   1.200 W\nshow GR S\n"},
-        {"parentheses", text(3, 0, "a(b)"), ssf1 + "(a\\050b\\051) 0.700 0 0   0.000   0.000 W\nshow GR S\n"},
+        {"parentheses", text(3, 0, "a(b)"), W("a\\050b\\051") + show},
         {"nothing", [](psdev& d) {
-             for (int p : {0, 10, -10}) pstext(d, p, 0, 0, 0, 0, 1, "x");
-             for (const char* t : {"", "  \t "}) pstext(d, 3, 0, 0, 0, 0, 1, t);
+             for (auto [p, t] : {std::pair{0, "x"}, {10, "x"}, {-10, "x"}, {3, ""}, {3, "  \t "}}) pstext(d, p, 0, 0, 0, 0, 1, t);
          }, ""},
-        {"raised", text(3, 0, "m^-2 y"),
-         ssf1 + "(m-2y) 0.700 0 0   0.000   0.000 W\npop\n(m) show\n" + ssf08 +
-             "0   0.400 RM (-2) show 0  -0.400 RM\n" + ssf1 + "(y) show\nGR S\n"},
-        {"escaped marker", text(3, 0, "x\\^2"), ssf1 + "(x^2) 0.700 0 0   0.000   0.000 W\nshow GR S\n"},
-        {"lowered first", text(3, 0, "_i b"),
-         ssf1 + "(ib) 0.700 0 0   0.000   0.000 W\npop\n" + ssf08 + "0  -0.200 RM (i) show 0   0.200 RM\n" + ssf1 +
-             "(b) show\nGR S\n"},
-        {"marker only", text(3, 0, "_"),
-         ssf1 + "() 0.700 0 0   0.000   0.000 W\npop\n" + ssf08 + "0  -0.200 RM () show 0   0.200 RM\nGR S\n"},
-        {"blank taken unexamined", text(3, 0, "a^ b c"),
-         ssf1 + "(a bc) 0.700 0 0   0.000   0.000 W\npop\n(a) show\n" + ssf08 + "0   0.400 RM ( b) show 0  -0.400 RM\n" +
-             ssf1 + "(c) show\nGR S\n"},
-        {"marker inside a segment", text(3, 0, "a^b_c^d"),
-         ssf1 + "(ab_c^d) 0.700 0 0   0.000   0.000 W\npop\n(a) show\n" + ssf08 +
-             "0   0.400 RM (b_c^d) show 0  -0.400 RM\nGR S\n"},
-        {"segment after segment", text(9, 0, "^2 _3"),
-         ssf1 + "(23) 0.700 0 2   0.000   0.000 W\npop\n" + ssf08 + "0   0.400 RM (2) show 0  -0.400 RM\n" + ssf08 +
-             "0  -0.200 RM (3) show 0   0.200 RM\nGR S\n"},
-        {"tenth marker is a character", text(3, 0, "^1 ^2 ^3 ^4 ^5 ^6 ^7 ^8 ^9 ^0"),
-         [&] {
-             std::string s = ssf1 + "(123456789^0) 0.700 0 0   0.000   0.000 W\npop\n";
-             for (char c = '1'; c <= '9'; ++c)
-                 s += ssf08 + "0   0.400 RM (" + c + ") show 0  -0.400 RM\n";
-             return s + ssf1 + "(^0) show\nGR S\n";
-         }()},
-        {"white box rotated", text(-3, 30, "T"), ssf1 + "(T) 0.700 0 0   30.000   0.000   0.000 WRB\nshow GR S\n"},
+        {"raised", text(3, 0, "m^-2 y"), W("m-2y") + "pop\n(m) show\n" + up("-2") + ssf1 + "(y) show\n" + end},
+        {"escaped marker", text(3, 0, "x\\^2"), W("x^2") + show},
+        {"lowered first", text(3, 0, "_i b"), W("ib") + "pop\n" + down("i") + ssf1 + "(b) show\n" + end},
+        {"marker only", text(3, 0, "_"), W("") + "pop\n" + down("") + end},
+        {"blank taken unexamined", text(3, 0, "a^ b c"), W("a bc") + "pop\n(a) show\n" + up(" b") + ssf1 + "(c) show\n" + end},
+        {"marker inside a segment", text(3, 0, "a^b_c^d"), W("ab_c^d") + "pop\n(a) show\n" + up("b_c^d") + end},
+        {"segment after segment", text(9, 0, "^2 _3"), W("23", "0 2") + "pop\n" + up("2") + down("3") + end},
+        {"tenth marker is a character", text(3, 0, "^1 ^2 ^3 ^4 ^5 ^6 ^7 ^8 ^9 ^0"), tenth + ssf1 + "(^0) show\n" + end},
+        {"white box rotated", text(-3, 30, "T"), ssf1 + "(T) 0.700 0 0   30.000   0.000   0.000 WRB\n" + show},
         {"anchors", [](psdev& d) { for (int p : {1, -5, 6, 8}) pstext(d, p, 0, 0, 0, p == 8 ? -90.0f : 0.0f, 0.7f, "T"); },
-         ssf1 + "(T) 0.700 2 0   0.000   0.000 W\nshow GR S\n" + ssf1 + "(T) 0.700 1 1   0.000   0.000 WB\nshow GR S\n" +
-             ssf1 + "(T) 0.700 0 1   0.000   0.000 W\nshow GR S\n" + ssf1 +
-             "(T) 0.700 1 2  -90.000   0.000   0.000 WR\nshow GR S\n"},
+         W("T", "2 0") + show + ssf1 + "(T) 0.700 1 1   0.000   0.000 WB\n" + show + W("T", "0 1") + show + ssf1 +
+             "(T) 0.700 1 2  -90.000   0.000   0.000 WR\n" + show},
     };
     check(cases);
 }
@@ -153,16 +128,12 @@ TEST(PostScriptText, Escape) {
 TEST(PostScriptShapes, ExactLines) {
     const std::string n4 = "  0.7071 -0.7071 M  0.7071  0.7071 L -0.7071  0.7071 L -0.7071 -0.7071 L\n";
     const auto mark = [](const char* style, int ifill) {
-        return [=](psdev& d) {
-            int ipen = 0;
-            psmark(d, ipen, 1, 2, style, -1, 0.5f, ifill);
-        };
+        return [=](psdev& d) { int ipen = 0; psmark(d, ipen, 1, 2, style, -1, 0.5f, ifill); };
     };
     const std::vector<Case> cases = {
-        {"circle", [](psdev& d) { pscircle(d, 1, 2, 0.5f, 0); }, "  1.0000  2.0000  0.5000 CS\n"},
-        {"circle codes", [](psdev& d) { for (int f : {-1, 1, 2, 5}) pscircle(d, 0, 0, 1, f); },
-         "  0.0000  0.0000  1.0000 CS\n  0.0000  0.0000  1.0000 CF\n  0.0000  0.0000  1.0000 CC\n"
-         "  0.0000  0.0000  1.0000 CC\n"},
+        {"circle codes", [](psdev& d) { for (int f : {0, -1, 1, 2, 5}) pscircle(d, 1, 2, 0.5f, f); },
+         "  1.0000  2.0000  0.5000 CS\n  1.0000  2.0000  0.5000 CS\n  1.0000  2.0000  0.5000 CF\n"
+         "  1.0000  2.0000  0.5000 CC\n  1.0000  2.0000  0.5000 CC\n"},
         {"rect", [](psdev& d) { psrect(d, 1, 2, 3, 4, 7); }, "  4.0000  3.0000  1.0000  2.0000 RR\n"},
         {"triangle", [](psdev& d) { pstri(d, std::array{0.f, 1.f, 2.f}, std::array{3.f, 4.f, 5.f}, 1); },
          "  0.0000  3.0000  1.0000  4.0000  2.0000  5.0000 TF\n"},
@@ -172,10 +143,8 @@ TEST(PostScriptShapes, ExactLines) {
          "  0.5000  1.0000 M  1.0000 0 RL  1.0000  0.7500 M 0   0.5000 RL S\n"},
         {"cross", [](psdev& d) { pscross(d, 0, 0, 1.4142135f); },
          " -1.0000 -1.0000 M  1.0000  1.0000 L  1.0000 -1.0000 M -1.0000  1.0000 L S\n"},
-        {"square ngon outlined", [](psdev& d) { psngon(d, 4, 0, 0, 1, 0); }, n4 + "CP S\n"},
-        {"ngon 1 outlines", [](psdev& d) { psngon(d, 4, 0, 0, 1, 1); }, n4 + "CP S\n"},
-        {"ngon 2 fills", [](psdev& d) { psngon(d, 4, 0, 0, 1, 2); }, n4 + "CP F\n"},
-        {"ngon 3 both", [](psdev& d) { psngon(d, 4, 0, 0, 1, 3); }, n4 + "CP F\nGS 0 SG\n" + n4 + "CP S\nGR\n"},
+        {"square ngon, fill codes 0 to 3", [](psdev& d) { for (int f = 0; f < 4; ++f) psngon(d, 4, 0, 0, 1, f); },
+         n4 + "CP S\n" + n4 + "CP S\n" + n4 + "CP F\n" + n4 + "CP F\nGS 0 SG\n" + n4 + "CP S\nGR\n"},
         {"ngon 1 corner", [](psdev& d) { psngon(d, 1, 0, 0, 1, 3); }, ""},
         {"arrow", [](psdev& d) { psarrow(d, 0, 0, 10, 0, 2, 1, 0.25f, 1); },
          " 10.0000  0.0000 M\n  8.0000  1.0000 L\n  8.0000  0.2500 L\n  0.0000  0.2500 L\n  0.0000 -0.2500 L\n"
@@ -185,8 +154,7 @@ TEST(PostScriptShapes, ExactLines) {
          "  0.0000 10.0000 M\n -1.0000  8.0000 L\n -0.2500  8.0000 L\n -0.2500 -0.0000 L\n  0.2500  0.0000 L\n"
          "  0.2500  8.0000 L\n  1.0000  8.0000 L\nCP S\n"},
         {"mark o", mark("o", 2), "  1.0000  2.0000  0.5000 CC\n"},
-        {"mark e", mark("e", 2), ""},
-        {"mark empty", mark("", 2), ""},
+        {"mark e, empty, 2", [=](psdev& d) { for (const char* m : {"e", "", "2"}) mark(m, 2)(d); }, ""},
         {"mark c", mark("c", 0), "  0.5000  2.0000 M  1.0000 0 RL  1.0000  1.5000 M 0   1.0000 RL S\n"},
         {"mark x", mark("x", 0),
          "  0.6464  1.6464 M  1.3536  2.3536 L  1.3536  1.6464 M  0.6464  2.3536 L S\n"},
@@ -197,7 +165,6 @@ TEST(PostScriptShapes, ExactLines) {
         {"mark l", mark("lx", 0), "  1.0000  2.0000 M  1.0000 -1.0000 L S\n"},
         {"mark 4", mark("4", 0),
          "  1.3536  1.6464 M  1.3536  2.3536 L  0.6464  2.3536 L  0.6464  1.6464 L\nCP S\n"},
-        {"mark 2 is nothing", mark("2", 0), ""},
     };
     check(cases);
 }
