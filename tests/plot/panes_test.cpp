@@ -10,8 +10,6 @@
 namespace morvane {
 namespace {
 
-std::uint32_t bits(float v) { return std::bit_cast<std::uint32_t>(v); }
-
 // The plot driver's page: width 1, height h, its margins, golden-ratio panes.
 PanePage driver_page(float h) { return {1, h, 0.06f, 0.03f, 0.07f, 0.03f, 1.618f, 0.3f, 0.18f}; }
 
@@ -21,7 +19,7 @@ std::string grid_text(const PaneGrid& g) {
     return buf;
 }
 
-TEST(Panes, DriverPageTable) {
+TEST(Panes, GridChoice) {
     const float land = 1.0f / 1.414f, port = 1.414f;
     const struct { float h; std::int32_t n; const char* want; } cases[] = {
         {land, 1, "1x1 0.9100 0.5624"}, {land, 2, "1x2 0.4724 0.2920"}, {land, 4, "2x2 0.3957 0.2445"},
@@ -34,30 +32,23 @@ TEST(Panes, DriverPageTable) {
         choose_panes(1, c.n, driver_page(c.h), g);
         EXPECT_EQ(grid_text(g), c.want) << "h " << c.h << " n " << c.n;
     }
-}
-
-// Width- or height-limited, and which grid wins, bit for bit.
-TEST(Panes, GridChoice) {
-    const float uw = (1.0f - 0.06f - 0.03f) * 1.0f, uh = (1.0f - 0.07f - 0.03f) * (1.0f / 1.414f);
-    const float ph2 = uh / (2.0f + 1.0f * 0.18f), pw4 = uw / (2.0f + 1.0f * 0.3f);
     // Square panes, no margins or gaps, N = 2: one row of two leaves H - 0.5,
     // two height-limited rows leave (1 - H / 2) * H; at H = 1 they tie and the
-    // fitting grid is kept.
-    const struct { PanePage page; std::int32_t n, nc, nr; float pw, ph; } cases[] = {
-        {driver_page(1.0f / 1.414f), 2, 1, 2, 1.618f * ph2, ph2},  // two rows, height-limited
-        {driver_page(1.0f / 1.414f), 4, 2, 2, pw4, pw4 / 1.618f},  // 2 x 2, width-limited
-        {{1, 0.99f, 0, 0, 0, 0, 1, 0, 0}, 2, 2, 1, 0.5f, 0.5f},
-        {{1, 1.0f, 0, 0, 0, 0, 1, 0, 0}, 2, 2, 1, 0.5f, 0.5f},
-        {{1, 1.01f, 0, 0, 0, 0, 1, 0, 0}, 2, 1, 2, 0.505f, 0.505f},
-        {{1, 0.25f, 0, 0, 0, 0, 2, 0, 0}, 1, 1, 1, 0.5f, 0.25f},  // one pane too tall
-        {{1, 100, 0, 0, 0, 0, 1, 0, 0}, 3, 1, 3, 1, 1},           // every grid fits
+    // fitting grid is kept. Bit for bit, with the driver page's height- and width-limited grids.
+    const float uw = (1.0f - 0.06f - 0.03f) * 1.0f, uh = (1.0f - 0.07f - 0.03f) * land;
+    const float ph2 = uh / (2.0f + 1.0f * 0.18f), pw4 = uw / (2.0f + 1.0f * 0.3f);
+    const struct { PanePage page; std::int32_t n, nc, nr; float pw, ph; } exact[] = {
+        {driver_page(land), 2, 1, 2, 1.618f * ph2, ph2}, {driver_page(land), 4, 2, 2, pw4, pw4 / 1.618f},
+        {{1, 0.99f, 0, 0, 0, 0, 1, 0, 0}, 2, 2, 1, 0.5f, 0.5f},    {{1, 1.0f, 0, 0, 0, 0, 1, 0, 0}, 2, 2, 1, 0.5f, 0.5f},
+        {{1, 1.01f, 0, 0, 0, 0, 1, 0, 0}, 2, 1, 2, 0.505f, 0.505f}, {{1, 0.25f, 0, 0, 0, 0, 2, 0, 0}, 1, 1, 1, 0.5f, 0.25f},
+        {{1, 100, 0, 0, 0, 0, 1, 0, 0}, 3, 1, 3, 1, 1},  // every grid fits
     };
-    for (const auto& c : cases) {
+    for (const auto& c : exact) {
         PaneGrid g;
         choose_panes(1, c.n, c.page, g);
-        EXPECT_EQ(g.nc * 10 + g.nr, c.nc * 10 + c.nr) << c.page.h << " " << c.n;
-        EXPECT_EQ(bits(g.pw), bits(c.pw)) << c.page.h << " " << c.n;
-        EXPECT_EQ(bits(g.ph), bits(c.ph)) << c.page.h << " " << c.n;
+        EXPECT_EQ(std::vector({g.nc, g.nr, std::bit_cast<std::int32_t>(g.pw), std::bit_cast<std::int32_t>(g.ph)}),
+                  std::vector({c.nc, c.nr, std::bit_cast<std::int32_t>(c.pw), std::bit_cast<std::int32_t>(c.ph)}))
+            << c.page.h << " " << c.n;
     }
 }
 
@@ -65,14 +56,12 @@ TEST(Panes, Positions) {
     // A page whose numbers are exact: usable 7.5 x 5 from corner (1.25, 2).
     const PanePage page{10, 8, 0.125f, 0.125f, 0.25f, 0.125f, 1.5f, 0.5f, 0.5f};
     const struct { std::int32_t mode, n; PaneGrid given, want; std::vector<float> x, y; } cases[] = {
-        {2, 0, {3, 2, 9, 9}, {3, 2, 1.875f, 2}, {1.25f, 4.0625f, 6.875f, 1.25f, 4.0625f, 6.875f},
-         {4, 4, 4, 7, 7, 7}},
+        {2, 0, {3, 2, 9, 9}, {3, 2, 1.875f, 2}, {1.25f, 4.0625f, 6.875f, 1.25f, 4.0625f, 6.875f}, {4, 4, 4, 7, 7, 7}},
         {1, 0, {3, 2, 1, 0.5f}, {3, 2, 1, 0.5f}, {1.25f, 2.75f, 4.25f, 1.25f, 2.75f, 4.25f},
          {2.5f, 2.5f, 2.5f, 3.25f, 3.25f, 3.25f}},
         // 3 x 2 fits leaving 14.0625; 2 x 3 height-limited leaves the same:
         // the fitting grid is kept, and its second row holds two panes.
-        {1, 5, {}, {3, 2, 1.875f, 1.25f}, {1.25f, 4.0625f, 6.875f, 1.25f, 4.0625f},
-         {3.25f, 3.25f, 3.25f, 5.125f, 5.125f}},
+        {1, 5, {}, {3, 2, 1.875f, 1.25f}, {1.25f, 4.0625f, 6.875f, 1.25f, 4.0625f}, {3.25f, 3.25f, 3.25f, 5.125f, 5.125f}},
         {2, 0, {0, 2, 9, 9}, {0, 2, -15, 2}, {}, {}},  // no column: no pane
     };
     for (const auto& c : cases) {
@@ -81,8 +70,7 @@ TEST(Panes, Positions) {
         EXPECT_EQ(grid_text(g), grid_text(c.want)) << c.n;
         std::vector<float> x(7, -1), y(7, -1), wx = c.x, wy = c.y;
         pane_positions(c.n, page, g, x, y);
-        wx.resize(7, -1);
-        wy.resize(7, -1);
+        wx.resize(7, -1), wy.resize(7, -1);
         EXPECT_EQ(x, wx) << c.n;
         EXPECT_EQ(y, wy) << c.n;
     }
