@@ -30,9 +30,8 @@ program oracle_seasalts_org
   end do
 contains
   subroutine seasalts(iref, dep, ssdep)
-    integer, intent(in) :: iref
-    real, intent(in) :: dep(9)
-    real, intent(out) :: ssdep(9)
+    integer :: iref
+    real :: dep(9), ssdep(9)
     real, parameter :: share(5) = (/0.53545, 0.45916, 0.10467, 0.01997, 0.00972/)
     integer, parameter :: ipos(5) = (/8, 7, 5, 4, 6/)
     real :: s
@@ -44,12 +43,9 @@ contains
   end subroutine seasalts
 
   subroutine orgall(h, al, par, org, alorg, alchg)
-    real, intent(in) :: h, al, par(40)
-    real, intent(inout) :: org(0:5)
-    real, intent(out) :: alorg(3), alchg
+    real :: h, al, par(40), org(0:5), alorg(3), alchg, ph, xk, a, u, v, e, d, p, c
     integer :: m, k
     logical :: alterm
-    real :: ph, xk, a, u, v, e, d, p, c
     m = nint(par(20))
     if (m >= 0) org(0:m) = 0.0
     alorg = 0.0

@@ -33,10 +33,8 @@ program oracle_clf
   end do
 contains
   subroutine exceed(a, b, c, xn, s, exn, exs, region)
-    real, intent(in) :: a, b, c, xn, s
-    real, intent(out) :: exn, exs
-    integer, intent(out) :: region
-    real :: dn, dd, p
+    real :: a, b, c, xn, s, exn, exs, dn, dd, p
+    integer :: region
     dn = c - b
     if (a < 0.0 .or. b < 0.0 .or. c < 0.0) then
       exn = -1.0; exs = -1.0; region = -1
@@ -59,9 +57,8 @@ contains
 
   ! Value of the polyline at t (x ascending), held constant outside its range.
   real function valat(n, x, y, t)
-    integer, intent(in) :: n
-    real, intent(in) :: x(n), y(n), t
-    integer :: j
+    integer :: n, j
+    real :: x(n), y(n), t
     j = count(x <= t)
     if (j < 1) then
       valat = y(1)
@@ -73,12 +70,9 @@ contains
   end function valat
 
   subroutine minpoly(na, xa, ya, nb, xb, yb, nout, xout, yout)
-    integer, intent(in) :: na, nb
-    real, intent(in) :: xa(na), ya(na), xb(nb), yb(nb)
-    integer, intent(out) :: nout
-    real, intent(out) :: xout(*), yout(*)
-    real :: w(3, 2 * mx), t(3), dp, dq  ! rows: x, A's value, B's value (-1 until known)
-    integer :: pos(0:mx), m, i, j, k
+    integer :: na, nb, nout, pos(0:mx), m, i, j, k
+    real :: xa(na), ya(na), xb(nb), yb(nb), xout(*), yout(*), t(3), dp, dq
+    real :: w(3, 2 * mx)  ! rows: x, A's value, B's value (-1 until known)
     nout = 0
     if (na < 1 .or. nb < 1) return
     m = 0
@@ -133,21 +127,15 @@ contains
   end subroutine minpoly
 
   subroutine shftpoly(n, x, y, d, nout, xout, yout)
-    integer, intent(in) :: n
-    real, intent(in) :: x(n), y(n), d
-    integer, intent(out) :: nout
-    real, intent(out) :: xout(*), yout(*)
-    integer :: i
+    integer :: n, nout, i
+    real :: x(n), y(n), d, xout(*), yout(*)
     nout = 0
     if (n == 0) return
     if (y(1) < d) return
-    if (d <= 0.0) then
-      xout(1:n) = x
-      yout(1:n) = y
-      nout = n
-      return
-    end if
-    xout(1) = x(1)
+    nout = n
+    xout(1:n) = x
+    yout(1:n) = y
+    if (d <= 0.0) return
     yout(1) = y(1) - d
     nout = 1
     if (n == 1) return

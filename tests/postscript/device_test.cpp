@@ -88,47 +88,38 @@ void record_stop(const char* message) { g_stop_message = message; }
 // A stopped open, a file that cannot be created and a page that is never
 // closed all leave an existing file as it was, with no temporary file beside it.
 TEST(PostScriptPage, FailuresKeepTheOldFile) {
-    const std::string dir = scratch_dir();
-    const std::string path = dir + "/old.eps";
+    const std::string dir = scratch_dir(), path = dir + "/old.eps";
+    const auto open = [](psdev& d, const std::string& file, float zoom) { d.file = file; return psopen_n(d, "t", 0, 0, 1, 1, zoom); };
     write_file(path, "old page\n");
     set_stop_handler(record_stop);
     for (float zoom : {0.0f, -1.0f}) {
         g_stop_message.clear();
         psdev d;
-        d.file = path;
-        EXPECT_FALSE(psopen_n(d, "t", 0, 0, 1, 1, zoom));
+        EXPECT_FALSE(open(d, path, zoom));
         EXPECT_EQ(g_stop_message, "psopen_n: zoom <= 0!");
         EXPECT_FALSE(d.is_open());
     }
     set_stop_handler(nullptr);
     {
         psdev d;
-        d.file = dir + "/no/such/folder/x.eps";
-        EXPECT_FALSE(psopen_n(d, "t", 0, 0, 1, 1, 1));
+        EXPECT_FALSE(open(d, dir + "/no/such/folder/x.eps", 1));
         EXPECT_FALSE(psclose(d, "none"));
-    }
-    {
-        psdev d;
-        d.file = path;
-        ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, 1));
-        psline(d, 0, 0, 1, 1);
+        psdev never_closed;
+        ASSERT_TRUE(open(never_closed, path, 1));
+        psline(never_closed, 0, 0, 1, 1);
     }
     EXPECT_EQ(read_file(path), "old page\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
-
-    // A NaN zoom is not stopped; an unfinished page can be kept as it stands;
-    // the device opens again after that.
+    // A NaN zoom is not stopped; an unfinished page can be kept as it stands; the device opens again after that.
     psdev d;
-    d.file = path;
-    ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, std::nanf("")));
+    ASSERT_TRUE(open(d, path, std::nanf("")));
     psstroke(d);
     ASSERT_TRUE(d.keep_unfinished());
     EXPECT_FALSE(d.is_open());
-    const std::string kept = read_file(path);
-    EXPECT_EQ(kept.substr(kept.size() - 30), "0 setlinewidth 0 SG newpath\nS\n");
-    ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, 1));
+    EXPECT_TRUE(read_file(path).ends_with("0 setlinewidth 0 SG newpath\nS\n"));
+    ASSERT_TRUE(open(d, path, 1));
     ASSERT_TRUE(psclose(d, "none"));
-    EXPECT_EQ(read_file(path).substr(0, 59), "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  250  570  800\n");
+    EXPECT_TRUE(read_file(path).starts_with("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  250  570  800\n"));
 }
 
 // psclose runs "action file" unless the action is "none" in any case with

@@ -30,22 +30,13 @@ void draw_page(psdev& d) {
         pstext(d, -p, 0, x, 1.2f - dy, 15.0f * p, 0.012f, "Box^2 _x");
     }
     // Colours, greys, widths and dashes.
-    pscolor(d, std::array{255, 0, 0});
-    psrect(d, 0.05f, 0.9f, 0.2f, 0.05f, 1);
-    pscolor(d, std::array{0, 128, 255});
-    psrect(d, 0.3f, 0.9f, 0.2f, 0.05f, 2);
-    psgray(d, 128);
-    psrect(d, 0.55f, 0.9f, 0.2f, 0.05f, 0);
-    psblack(d);
-    float yl = 0.85f;
-    for (const auto& dash : {std::array{6, 3, 2, 3}, std::array{0, 5, 5, 5}, std::array{2, 2, 0, 0}}) {
-        psdash(d, dash);
-        psthick(d, 0.5f + yl);
-        psline(d, 0.05f, yl, 0.95f, yl);
-        yl -= 0.02f;
-    }
-    psnodash(d);
-    psreset(d);
+    pscolor(d, std::array{255, 0, 0}), psrect(d, 0.05f, 0.9f, 0.2f, 0.05f, 1);
+    pscolor(d, std::array{0, 128, 255}), psrect(d, 0.3f, 0.9f, 0.2f, 0.05f, 2);
+    psgray(d, 128), psrect(d, 0.55f, 0.9f, 0.2f, 0.05f, 0), psblack(d);
+    float yl = 0.87f;
+    for (const auto& dash : {std::array{6, 3, 2, 3}, std::array{0, 5, 5, 5}, std::array{2, 2, 0, 0}})
+        psdash(d, dash), psthick(d, 0.5f + (yl -= 0.02f)), psline(d, 0.05f, yl, 0.95f, yl);
+    psnodash(d), psreset(d);
     // Every marker style and fill code, the shapes, and arrows in three directions.
     pscolor(d, std::array{0, 200, 0});
     for (int fill = 0; fill <= 3; ++fill) {
@@ -62,19 +53,15 @@ void draw_page(psdev& d) {
     psplus(d, 0.9f, 0.45f, 0.02f, 0.02f);
     pscross(d, 0.95f, 0.45f, 0.02f);
     psngon(d, 12, 0.3f, 0.45f, 0.05f, 3);
-    psarrow(d, 0.05f, 0.3f, 0.3f, 0.3f, 0.04f, 0.02f, 0.005f, 1);
-    psarrow(d, 0.4f, 0.25f, 0.5f, 0.35f, 0.04f, 0.02f, 0.005f, 0);
-    psarrow(d, 0.6f, 0.35f, 0.6f, 0.25f, 0.04f, 0.02f, 0.005f, 1);
+    for (auto [x1, y1, x2, y2] : {std::array{0.05f, 0.3f, 0.3f, 0.3f}, {0.4f, 0.25f, 0.5f, 0.35f}, {0.6f, 0.35f, 0.6f, 0.25f}})
+        psarrow(d, x1, y1, x2, y2, 0.04f, 0.02f, 0.005f, x1 != 0.4f);
     // A long psmark line (stroked every 1000 points) and polylines, one left open.
     int ipen = 1;
     for (int k = 0; k < 2500; ++k)
         psmark(d, ipen, 0.05f + 0.9f * k / 2500.0f, 0.15f + 0.05f * ((k / 50) % 2), "s", 0, 0, 0);
     psstroke(d);
     std::vector<float> px, py;
-    for (int k = 0; k < 37; ++k) {
-        px.push_back(0.05f + 0.025f * k);
-        py.push_back(0.05f + 0.03f * (k % 3));
-    }
+    for (int k = 0; k < 37; ++k) px.push_back(0.05f + 0.025f * k), py.push_back(0.05f + 0.03f * (k % 3));
     pspoly(d, px, py, 0);
     pspoly(d, std::span(px).first(5), std::span(py).first(5), -1);
     psstroke(d);
