@@ -169,8 +169,8 @@ TEST(KeyList, Readers) {
     ASSERT_EQ(list->n, 13);
     int ind = 0;
     for (const int e : {10, 11, 12}) {
-        const std::string k = key(*list, e);
-        EXPECT_EQ(k + std::string(list->line[e], 256), pad(e == 10 ? "Nope" : e == 11 ? "Nothing" : "NothingR", 272));
+        const char* k = e == 10 ? "Nope" : e == 11 ? "Nothing" : "NothingR";
+        EXPECT_EQ(key(*list, e) + std::string(list->line[e], 256), pad(k, 272));
         EXPECT_EQ(std::tuple(list->got[e], list->def[e]), std::tuple(-1, -1));
         EXPECT_TRUE(keyfind(*list, k, ind) && ind == e + 1 && keygot(*list, k)) << k;
     }
