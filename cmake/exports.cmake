@@ -48,6 +48,19 @@ function(morvane_write_def out shims)
   file(CONFIGURE OUTPUT ${out} CONTENT "${def}" @ONLY)
 endfunction()
 
+# Writes the .def file of the import library: every defined routine as NAME@n,
+# so that a C or C++ caller's decorated stdcall reference (NAME@n) is bound to
+# the plain exported NAME when dlltool is run with --kill-at.
+function(morvane_write_implib_def out shims)
+  morvane_defined_exports(defined "${shims}")
+  set(def "LIBRARY morvane.dll\nEXPORTS\n")
+  while(defined)
+    list(POP_FRONT defined name bytes)
+    string(APPEND def "  ${name}@${bytes}\n")
+  endwhile()
+  file(CONFIGURE OUTPUT ${out} CONTENT "${def}" @ONLY)
+endfunction()
+
 # Writes a linker version script that exports the routines and extensions only.
 function(morvane_write_version_script out)
   set(pairs ${MORVANE_EXPORT_WORDS} ${MORVANE_EXTENSION_WORDS})
