@@ -96,7 +96,8 @@ TEST_F(ExampleSite, Kesto) {
     EXPECT_NEAR(r.ion(r.dep, 1, 1944), 91.493f + (95.952f - 91.493f) / 3.0f, 1e-4f);
     EXPECT_EQ(text(r.mon.path, 256) + " " + text(r.bal.path, 256), "harjulampi_kesto.mon harjulampi_kesto.bal");
     EXPECT_EQ(text(r.obs[0].path, 256) + r.obs[0].opt + std::to_string(r.obs[0].icol2), "obs_soil.dato2");
-    EXPECT_EQ(std::tuple(text(r.obs[1].path, 256), r.obs[1].cval[1]), std::tuple("1obsonly", 0.14f));
+    EXPECT_EQ(std::tuple(text(r.obs[1].path, 256), r.obs[1].cval[0], r.obs[1].cval[1], r.obs[1].cval[2]),
+              std::tuple("1obsonly", 1988.5f, 0.14f, 0.03f));
     EXPECT_EQ(text(r.obs[3].path, 256) + r.obs[3].opt, "obs_lake.data");
     EXPECT_EQ(std::tuple(text(r.obs[4].path, 256), r.obs[4].opt, r.obs[4].factor, r.obs[4].icol1, r.obs[4].icol2),
               std::tuple("obs_soil.dat", 's', 0.001f, 3, 4));
