@@ -147,15 +147,13 @@ TEST(CriticalLoadGeometry, MatchFortranOracleBitForBit) {
         std::vector<std::int32_t> want, got;
         for (std::int64_t v; ls >> v;) want.push_back(static_cast<std::int32_t>(v));
         const auto& c = cases[rows];
-        auto span = [&](std::size_t from, std::size_t n) {
-            std::vector<float> v;
-            for (std::size_t i = 0; i < n; ++i) v.push_back(real(c[from + i]));
-            return v;
-        };
+        std::vector<float> v;
+        for (std::int32_t b : c) v.push_back(real(b));
+        auto span = [&](std::size_t from, std::size_t n) { return std::vector<float>(v.begin() + from, v.begin() + from + n); };
         std::vector<float> xo(64), yo(64);
         std::int32_t n = 0;
         if (c[0] == 1) {
-            const Exceedance r = exceed(real(c[1]), real(c[2]), real(c[3]), real(c[4]), real(c[5]));
+            const Exceedance r = exceed(v[1], v[2], v[3], v[4], v[5]);
             got = {1, r.region, bits(r.exn), bits(r.exs)};
             ++regions[r.region + 1];
         } else if (c[0] == 2) {
@@ -167,7 +165,7 @@ TEST(CriticalLoadGeometry, MatchFortranOracleBitForBit) {
             });
         } else {
             g_stops = 0;
-            n = shftpoly(span(3, c[1]), span(3 + c[1], c[1]), real(c[2]), xo.data(), yo.data());
+            n = shftpoly(span(3, c[1]), span(3 + c[1], c[1]), v[2], xo.data(), yo.data());
             if (g_stops) n = -1, ++stops;
         }
         if (c[0] != 1) got = {c[0], n};

@@ -13,11 +13,7 @@
 namespace morvane {
 namespace {
 
-struct Case {
-    const char* what;
-    std::function<void(psdev&)> draw;
-    std::string expect;
-};
+struct Case { const char* what; std::function<void(psdev&)> draw; std::string expect; };
 
 void check(const std::vector<Case>& cases) {
     for (const Case& c : cases) {
@@ -30,17 +26,14 @@ void check(const std::vector<Case>& cases) {
 // Points (k, k mod 2) for k = 0..n-1.
 void poly(psdev& d, int n, int mode) {
     std::vector<float> x, y;
-    for (int k = 0; k < n; ++k) {
-        x.push_back(static_cast<float>(k));
-        y.push_back(static_cast<float>(k % 2));
-    }
+    for (int k = 0; k < n; ++k) x.push_back(static_cast<float>(k)), y.push_back(static_cast<float>(k % 2));
     pspoly(d, x, y, mode);
 }
 
 TEST(PostScriptPaths, ExactLines) {
-    const std::string p0 = "  0.0000  0.0000", p1 = "  1.0000  1.0000", p2 = "  2.0000  0.0000",
-                      p3 = "  3.0000  1.0000", p4 = "  4.0000  0.0000", p5 = "  5.0000  1.0000",
-                      p6 = "  6.0000  0.0000", p7 = "  7.0000  1.0000";
+    std::string p[8];
+    for (int k = 0; k < 8; ++k) p[k] = "  " + std::to_string(k) + ".0000  " + std::to_string(k % 2) + ".0000";
+    const std::string &p0 = p[0], &p1 = p[1], &p2 = p[2], &p3 = p[3], &p4 = p[4], &p5 = p[5], &p6 = p[6], &p7 = p[7];
     const std::vector<Case> cases = {
         {"move", [](psdev& d) { psmove(d, 0.1f, 0.25f); }, "  0.1000  0.2500 M\n"},
         {"draw negative", [](psdev& d) { psdraw(d, -0.5f, 12.25f); }, " -0.5000 12.2500 L\n"},
