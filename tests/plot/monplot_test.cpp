@@ -1,23 +1,21 @@
 #include "plot/monplot.hpp"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <functional>
 #include <regex>
 
-#include "plot/panes.hpp"
 #include "plot_page.hpp"
 
 namespace morvane::testing {
 namespace {
 
-using Lines = std::vector<std::string>;
+using Change = std::function<void(Page&)>;
+const std::vector<std::int32_t> nine(9, 1), ten(10, 1);
 
 // Every check made before the file is opened: its message, and an existing
 // page of that name left as it was (no other file appears).
 TEST(Monplot, ChecksWriteNoFile) {
-    const std::pair<std::function<void(Page&)>, const char*> cases[] = {
+    const std::pair<Change, const char*> cases[] = {
         {[](Page& p) { p.set_vars(p.vars, {}); }, ""},
         {[](Page& p) { p.psfile = "     \t"; }, ""},
         {[](Page& p) { p.a.nv = -1; }, "xMonplot: NV below 0!"},
@@ -25,8 +23,7 @@ TEST(Monplot, ChecksWriteNoFile) {
         {[](Page& p) { p.pset.year1 = 1990.49f, p.a.nstep = 2, p.a.iyoff = 1; }, "xMonplot: No positive interval for display!"},
         {[](Page& p) { p.iwin = {26}; }, "xMonplot: Not more than 25 display windows!"},
         {[](Page& p) { p.iwin = {0}; }, "xMonplot: Window numbers start at 1!"},
-        {[](Page& p) { p.set_vars(p.vars, std::vector<std::int32_t>(10, 1)); },
-         "xMonplot: Not more than  9 variables/window!"},
+        {[](Page& p) { p.set_vars(p.vars, ten); }, "xMonplot: Not more than  9 variables/window!"},
         {[](Page& p) { p.ivar = {0}; }, "xMonplot: IVAR(  1) not in 1..NREC!"},
         {[](Page& p) { p.ivar = {2}; }, "xMonplot: IVAR(  1) not in 1..NREC!"},
         {[](Page& p) { p.iblk = {1, 0}; }, "xMonplot: IBLK(  2) below 1!"},
@@ -81,7 +78,10 @@ TEST(Monplot, OneWindowPage) {
     EXPECT_TRUE(renders(p.psfile));
 }
 
-// Five windows, the fourth used by no variable, listed out of window order.
+// Five windows, the fourth used by no variable, listed out of window order:
+// frames in 2 columns and 3 rows (pane 4 included); x labels only below panes
+// 4 and 5, where the lowest y label is left out when there is more than one
+// division; legends in list order; the third curve is window 1's second (blue).
 TEST(Monplot, FiveWindows) {
     Page p(scratch_dir());
     p.set_vars({var("A", "Alpha", 0, 10, 2), var("B", "Beta", -1, 1, 4), var("C", "Gamma", 0, 20, 4),
@@ -90,24 +90,10 @@ TEST(Monplot, FiveWindows) {
     p.val.assign(50, 1.0f);
     ASSERT_EQ(p.draw(), "");
     const Lines body = p.body();
-
-    // Frames at the corners of the pane layout (2 columns, 3 rows), pane 4 included.
-    const float h = 1.0f / 1.414f;
-    const PanePage page{1.0f, h, 0.06f, 0.03f, 0.07f, 0.03f, 1.618f, 0.3f, 0.18f};
-    PaneGrid grid;
-    choose_panes(1, 5, page, grid);
-    std::vector<float> x(5), y(5);
-    pane_positions(5, page, grid, x, y);
-    Lines frames;
-    for (int k = 0; k < 5; ++k) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%8.4f%8.4f%8.4f%8.4f RS", grid.ph, grid.pw, x[k], h - y[k]);
-        frames.push_back(buf);
-    }
-    EXPECT_EQ(ending(body, " RS"), frames);
-
-    // X labels only below panes 4 and 5, the lowest of their columns; there the
-    // lowest y label is left out when the window has more than one division.
+    const std::string size = "  0.1894  0.3065";
+    EXPECT_EQ(ending(body, " RS"), (Lines{size + "  0.0600  0.4683 RS", size + "  0.4585  0.4683 RS",
+                                          size + "  0.0600  0.2447 RS", size + "  0.4585  0.2447 RS",
+                                          size + "  0.0600  0.0212 RS"}));
     Lines xlabels, ylabels;
     for (const std::string& l : body) {
         if (l.starts_with("(1990.)")) xlabels.push_back(l);
@@ -115,9 +101,6 @@ TEST(Monplot, FiveWindows) {
     }
     EXPECT_EQ(xlabels, (Lines{"(1990.) 0.017 2 1   0.474   0.242 W", "(1990.) 0.017 2 1   0.075   0.018 W"}));
     EXPECT_EQ(ylabels, (Lines{"(0)", "(5)", "(10)", "(15)", "(20)", "(0)", "(1)", "(1)", "(2)", "(3)", "(4)", "(5)"}));
-
-    // Legends take their texts in list order (window 1 shows the first two);
-    // the curves go to their own windows: the third is window 1's second (blue).
     EXPECT_EQ(ending(body, " WB"), (Lines{"(Alpha) 0.017 0 0   0.060   0.661 WB", "(Beta) 0.017 0 0   0.213   0.661 WB",
                                           "(Gamma) 0.017 0 0   0.458   0.661 WB", "(Delta) 0.017 0 0   0.060   0.437 WB",
                                           "(Epsilon) 0.017 0 0   0.060   0.214 WB"}));
@@ -129,9 +112,9 @@ TEST(Monplot, FiveWindows) {
 // The limits accepted (25 windows, nine variables in one, two steps in one
 // year), the label size by pane columns, the date and the subtitle.
 TEST(Monplot, LimitsAndHead) {
-    const std::pair<std::function<void(Page&)>, const char*> cases[] = {
+    const std::pair<Change, const char*> cases[] = {
         {[](Page& p) { p.iwin = {25}; }, "^ 0\\.0154 SSF$"},  // five columns
-        {[](Page& p) { p.set_vars(p.vars, std::vector<std::int32_t>(9, 1)); }, "^ 0\\.0243 SSF$"},
+        {[](Page& p) { p.set_vars(p.vars, nine); }, "^ 0\\.0243 SSF$"},
         {[](Page& p) { p.pset.year1 = 1990.0f, p.a.nstep = 2; }, "^\\(1990\\.\\) "},
         {[](Page& p) { p.a.idate = 1; },
          "^\\([0-3][0-9]-[A-Z][a-z][a-z]-20[0-9][0-9] [0-2][0-9]:[0-5][0-9]\\) 0\\.012 2 2   0\\.980   0\\.697 W$"},
@@ -141,10 +124,8 @@ TEST(Monplot, LimitsAndHead) {
         Page p(scratch_dir());
         change(p);
         EXPECT_EQ(p.draw(), "") << line;
-        const Lines body = p.body();
         const std::regex re(line);
-        EXPECT_TRUE(std::any_of(body.begin(), body.end(), [&](const std::string& l) { return std::regex_search(l, re); }))
-            << line;
+        EXPECT_TRUE(std::ranges::any_of(p.body(), [&](auto& l) { return std::regex_search(l, re); })) << line;
         EXPECT_TRUE(renders(p.psfile)) << line;
     }
 }

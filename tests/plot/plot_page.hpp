@@ -1,15 +1,10 @@
 // A small controlled plot page for the driver's tests: one window of one
-// variable A (0..10, 2 divisions), years 1990..1999, one step a year, value i
-// at step i; a test changes what it needs before it draws.
+// variable A (0..10, 2 divisions), years 1990..1999, value i at step i.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <sstream>
-#include <string>
 #include <vector>
 
 #include "morvane.h"
@@ -17,6 +12,8 @@
 #include "support/test_support.hpp"
 
 namespace morvane::testing {
+
+using Lines = std::vector<std::string>;
 
 inline void put_field(char* dst, std::size_t n, const std::string& s) {
     std::memset(dst, ' ', n);
@@ -30,13 +27,10 @@ inline VarDescriptor var(const std::string& name, const std::string& desc, float
     return v;
 }
 
-inline SeriesSpec series(const std::string& path, bool active = true) {
+inline SeriesSpec series(const std::string& path, bool active = true, char opt = 'x') {
     SeriesSpec s{};
-    s.active = active;
+    s.active = active, s.opt = opt, s.icol1 = 1, s.factor = 1.0f;
     put_field(s.path, sizeof s.path, path);
-    s.opt = 'x';
-    s.icol1 = 1;
-    s.factor = 1.0f;
     return s;
 }
 
@@ -54,29 +48,19 @@ struct Page {
     mutable std::vector<SeriesSpec> obs;  // grown to NREC x the largest block, inactive
 
     explicit Page(const std::string& dir) : psfile(dir + "/page.eps") {
-        pset.xlabopt = ' ';
+        pset.xlabopt = ' ', pset.nxdiv = 2, pset.xlabstep = 1, pset.year0 = 1990.0f, pset.year1 = 1999.0f;
         put_field(pset.xlabfmt, sizeof pset.xlabfmt, "(f5.0)");
-        pset.nxdiv = 2;
-        pset.xlabstep = 1;
-        pset.year0 = 1990.0f;
-        pset.year1 = 1999.0f;
         for (int i = 0; i < 10; ++i) time.push_back(1990.0f + static_cast<float>(i)), val.push_back(float(i));
-        a.title = "T";
-        a.zlwid = -1.0f;
-        a.n1 = 10;
+        a.title = "T", a.zlwid = -1.0f, a.n1 = 10;
     }
     void set_vars(std::vector<VarDescriptor> v, std::vector<std::int32_t> windows) {
-        vars = std::move(v);
-        iwin = std::move(windows);
-        ivar.clear();
+        vars = std::move(v), iwin = std::move(windows), ivar.clear();
         for (std::size_t i = 0; i < iwin.size(); ++i) ivar.push_back(static_cast<std::int32_t>(i % vars.size()) + 1);
         cumul.assign(iwin.size(), 0);
     }
-
     MonplotArgs args() const {
         MonplotArgs r = a;
-        r.psfile = psfile;
-        r.nrec = static_cast<std::int32_t>(vars.size());
+        r.psfile = psfile, r.nrec = static_cast<std::int32_t>(vars.size());
         r.nv = static_cast<std::int32_t>(ivar.size());
         r.ivar = ivar, r.iblk = iblk, r.cumul = cumul, r.iwin = iwin, r.vars = vars, r.pset = &pset;
         r.lwid = lwid, r.rgb = rgb, r.time = time, r.val = val.data(), r.runs = runs;
@@ -88,29 +72,34 @@ struct Page {
     std::string draw() const { return monplot(args()); }
 
     // The page's lines after the prolog and its two set-up lines.
-    std::vector<std::string> body() const {
-        std::vector<std::string> lines;
-        std::istringstream in(read_file(psfile));
-        int skip = -1;
-        for (std::string l; std::getline(in, l);) {
-            if (skip > 0) --skip;
-            else if (skip == 0) lines.push_back(l);
-            if (l == "%%EndProlog") skip = 2;
-        }
-        return lines;
+    Lines body() const {
+        const std::string text = read_file(psfile);
+        std::istringstream in(text.substr(std::min(text.size(), text.find("%%EndProlog\n"))));
+        Lines lines;
+        for (std::string l; std::getline(in, l);) lines.push_back(l);
+        return {lines.begin() + std::min<long>(3, static_cast<long>(lines.size())), lines.end()};
     }
-    // The lines after the first one equal to `from` (none when absent).
-    std::vector<std::string> after(const std::string& from) const {
-        std::vector<std::string> b = body();
+    // The first n lines (all when fewer) after the first one equal to `from` (none when absent).
+    Lines after(const std::string& from, std::size_t n = SIZE_MAX) const {
+        Lines b = body();
         auto it = std::find(b.begin(), b.end(), from);
-        return {it == b.end() ? it : it + 1, b.end()};
+        it = it == b.end() ? it : it + 1;
+        return {it, it + static_cast<long>(std::min<std::size_t>(n, b.end() - it))};
     }
 };
 
+// Variables A and B (0..10, one division) in window 1, value 5 throughout.
+inline Page two_vars(const std::string& dir) {
+    Page p(dir);
+    p.set_vars({var("A", "Alpha", 0, 10, 1), var("B", "Beta", 0, 10, 1)}, {1, 1});
+    p.val.assign(20, 5.0f);
+    return p;
+}
+
 // The lines that end with tail, in order.
-inline std::vector<std::string> ending(const std::vector<std::string>& lines, std::string_view tail) {
-    std::vector<std::string> out;
-    std::copy_if(lines.begin(), lines.end(), std::back_inserter(out), [&](const std::string& l) { return l.ends_with(tail); });
+inline Lines ending(const Lines& lines, std::string_view tail) {
+    Lines out;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(out), [&](auto& l) { return l.ends_with(tail); });
     return out;
 }
 

@@ -1,8 +1,4 @@
 // Comparison runs read back from monitoring files.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
 #include "plot_page.hpp"
 
 namespace morvane::testing {
@@ -10,12 +6,11 @@ namespace {
 
 // A monitoring file as the writer lays it out: title, one description line
 // per column, the heading line, then the counter, the time and the values.
-std::string mon_file(const std::vector<std::string>& names, const std::vector<std::string>& data) {
-    std::string s = "!Earlier run\n";
+std::string mon_file(const Lines& names, const Lines& data) {
+    std::string s = "!Earlier run\n", head = "!count        ,time";
     for (const std::string& n : names) s += "!" + n + std::string(8 - n.size(), ' ') + ": description\n";
-    s += "!count        ,time";
-    for (const std::string& n : names) s += "    ," + n + std::string(8 - n.size(), ' ');
-    s += "\n";
+    for (const std::string& n : names) head += "    ," + n + std::string(8 - n.size(), ' ');
+    s += head + "\n";
     for (const std::string& d : data) s += d + "\n";
     return s;
 }
@@ -23,7 +18,7 @@ std::string mon_file(const std::vector<std::string>& names, const std::vector<st
 // The straight line A = t - 1990, a line before the period, lines that cannot
 // be read (one too short for A) and a variable C that is not plotted.
 std::string run_one() {
-    std::vector<std::string> data = {"     0   1989.0       7.0000      -9.0000"};
+    Lines data = {"     0   1989.0       7.0000      -9.0000"};
     for (int i = 0; i < 10; ++i)
         data.push_back("     " + std::to_string(i + 1) + "   " + std::to_string(1990 + i) + ".0       7.0000   " +
                        std::to_string(i) + ".00000");
@@ -32,12 +27,8 @@ std::string run_one() {
     return mon_file({"C", "A"}, data);
 }
 
-Page two_variables(const std::string& dir) {
-    Page p(dir);
-    p.set_vars({var("A", "Alpha", 0, 10, 1), var("B", "Beta", 0, 10, 1)}, {1, 1});
-    p.val.assign(20, 5.0f);
-    return p;
-}
+const std::string dash1 = "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash";
+const std::string reset = "S 0.12 Th [] 0 setdash 0 SG";
 
 // Run 1 draws A dashed and wide and leaves out B (not in its file); run 2
 // (A far above the window) is an arrow; run 3 is inactive and ends the list.
@@ -45,21 +36,16 @@ TEST(Plotcomp, RunsDrawnBeforeCurrent) {
     const std::string dir = scratch_dir();
     write_file(dir + "/one.mon", run_one());
     write_file(dir + "/two.mon", mon_file({"A"}, {"  1  1990.0  50.0", "  2  1999.0  60.0"}));
-    Page p = two_variables(dir);
-    p.runs[0] = series(dir + "/one.mon");
-    p.runs[1] = series(dir + "/two.mon");
-    p.runs[2] = series(dir + "/two.mon", false);
-    p.runs[3] = series(dir + "/missing.mon");  // never reached
+    Page p = two_vars(dir);
+    p.runs = {series(dir + "/one.mon"), series(dir + "/two.mon"), series(dir + "/two.mon", false),
+              series(dir + "/missing.mon")};  // the last never reached
     ASSERT_EQ(p.draw(), "");
-    const std::vector<std::string> want = {
-        "show GR S", "0 SG", "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash", " 1.60000 Th",
-        "  0.0600  0.0953 M  0.8790  0.6015 L", "S", "S 0.12 Th [] 0 setdash 0 SG",
+    const Lines want = {
+        "show GR S", "0 SG", dash1, " 1.60000 Th", "  0.0600  0.0953 M  0.8790  0.6015 L", "S", reset,
         "[] 0 setdash", " 0.24000 Th", "  0.5150  0.6577 M", "  0.5059  0.6296 L", "  0.5150  0.6296 L",
         "  0.5150  0.5452 L", "  0.5150  0.5452 L", "  0.5150  0.6296 L", "  0.5241  0.6296 L", "CP S",
-        "S 0.12 Th [] 0 setdash 0 SG", " 1.000 0.000 0.000 RGB"};  // the current run
-    const std::vector<std::string> after = p.after("(Beta) 0.017 0 0   0.515   0.661 WB");
-    ASSERT_GE(after.size(), want.size());
-    EXPECT_EQ(std::vector<std::string>(after.begin(), after.begin() + static_cast<long>(want.size())), want);
+        reset, " 1.000 0.000 0.000 RGB"};  // the current run
+    EXPECT_EQ(p.after("(Beta) 0.017 0 0   0.515   0.661 WB", want.size()), want);
     EXPECT_TRUE(renders(p.psfile));
 }
 
@@ -67,56 +53,40 @@ TEST(Plotcomp, RunsDrawnBeforeCurrent) {
 TEST(Plotcomp, DashPatternsAndWidths) {
     const std::string dir = scratch_dir();
     write_file(dir + "/one.mon", run_one());
-    Page p = two_variables(dir);
-    for (int i = 0; i < 9; ++i) {
-        p.runs[i] = series(dir + "/one.mon");
-        p.lwid[i] = static_cast<float>(i + 1);
-    }
+    Page p = two_vars(dir);
+    for (int i = 0; i < 9; ++i) p.runs[i] = series(dir + "/one.mon"), p.lwid[i] = static_cast<float>(i + 1);
     ASSERT_EQ(p.draw(), "");
-    std::vector<std::string> dashes, widths;
-    const std::vector<std::string> body = p.body();
-    for (std::size_t k = 0; k + 1 < body.size(); ++k) {
-        if (body[k].ends_with("setdash") && !body[k].starts_with("S ")) {
-            dashes.push_back(body[k]);
-            widths.push_back(body[k + 1]);
-        }
-    }
-    std::vector<std::string> patterns;
+    Lines dashes, widths;
+    const Lines body = p.body();
+    for (std::size_t k = 0; k + 1 < body.size(); ++k)
+        if (body[k].ends_with("setdash") && !body[k].starts_with("S "))
+            dashes.push_back(body[k]), widths.push_back(body[k + 1]);
+    Lines patterns;
     for (const char* d : {"4242", "3131", "4111", "6363", "1111", "5121", "2111", "6111"})
         patterns.push_back(std::string("dA 0  ") + d[0] + " Da dA 1  " + d[1] + " Da dA 2  " + d[2] + " Da dA 3  " +
                            d[3] + " Da dA 0 setdash");
     patterns.push_back("[] 0 setdash");
     EXPECT_EQ(dashes, patterns);
-    EXPECT_EQ(widths, (std::vector<std::string>{" 1.60000 Th", " 3.20000 Th", " 4.80000 Th", " 6.40000 Th",
-                                                " 8.00000 Th", " 9.60000 Th", "11.20000 Th", "12.80000 Th",
-                                                "14.40000 Th"}));
+    EXPECT_EQ(widths, (Lines{" 1.60000 Th", " 3.20000 Th", " 4.80000 Th", " 6.40000 Th", " 8.00000 Th", " 9.60000 Th",
+                             "11.20000 Th", "12.80000 Th", "14.40000 Th"}));
     EXPECT_TRUE(renders(p.psfile));
 }
 
-// A run that cannot be read ends the page where it stands: the message, and
-// the unfinished file kept (the earlier runs in it, no showpage).
+// A run that cannot be read (no file, comment lines only, empty file) ends the
+// page where it stands: the message, and the unfinished file kept (the earlier
+// runs in it, no showpage).
 TEST(Plotcomp, UnreadableRunLeavesUnfinishedPage) {
-    struct Case {
-        const char* what;
-        const char* second;  // text of the second run's file; nullptr: no file
-    };
-    const Case cases[] = {
-        {"missing file", nullptr},
-        {"comment lines only", "!Earlier run\n!count        ,time    ,A       \n"},
-        {"empty file", ""},
-    };
-    for (const Case& c : cases) {
-        const std::string dir = scratch_dir();
+    for (const char* second : {(const char*)nullptr, "!Earlier run\n!count        ,time    ,A       \n", ""}) {
+        const std::string dir = scratch_dir(), what = second ? second : "(no file)";
         write_file(dir + "/one.mon", run_one());
-        if (c.second) write_file(dir + "/two.mon", c.second);
-        Page p = two_variables(dir);
-        p.runs[0] = series(dir + "/one.mon");
-        p.runs[1] = series(dir + "/two.mon");
-        EXPECT_EQ(p.draw(), "xplotcomp: Error in comparison plot  2") << c.what;
+        if (second) write_file(dir + "/two.mon", second);
+        Page p = two_vars(dir);
+        p.runs[0] = series(dir + "/one.mon"), p.runs[1] = series(dir + "/two.mon");
+        EXPECT_EQ(p.draw(), "xplotcomp: Error in comparison plot  2") << what;
         const std::string text = read_file(p.psfile);
-        EXPECT_NE(text.find("dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash\n"), std::string::npos) << c.what;
-        EXPECT_TRUE(text.ends_with("S 0.12 Th [] 0 setdash 0 SG\n")) << c.what;
-        EXPECT_EQ(text.find("showpage"), std::string::npos) << c.what;
+        EXPECT_NE(text.find(dash1 + "\n"), std::string::npos) << what;
+        EXPECT_TRUE(text.ends_with(reset + "\n")) << what;
+        EXPECT_EQ(text.find("showpage"), std::string::npos) << what;
     }
 }
 
