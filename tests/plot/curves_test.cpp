@@ -15,10 +15,8 @@ TEST(Curves, Shape) {
     for (const auto& [y, shape] : cases) EXPECT_EQ(curve_shape(y, 1.0f, 2.0f), shape) << ::testing::PrintToString(y);
 }
 
-// Two variables in two blocks share a window: curve counters 1 to 4, the
-// arrows at X + n PW / 3 (beyond the pane for 3 and 4), colours 1 to 4, value
-// labels (raw sum / 10) with the block number, stacked downward. Block 1's A
-// is a line, B lies below the window, block 3's A above it, B below.
+// Two variables in blocks 1 and 3 share a window: arrows at X + n PW / 3 for curves n = 2..4 (A of block 1
+// a line, then below, above, below), colours 1 to 4, value labels (sum / 10) with block number, stacked.
 TEST(Curves, BlocksShareWindow) {
     Page p(scratch_dir());
     p.set_vars({var("A", "Alpha", 0, 10, 1), var("B", "Beta", 0, 10, 1)}, {1, 1});
@@ -43,8 +41,7 @@ TEST(Curves, BlocksShareWindow) {
     EXPECT_TRUE(renders(p.psfile));
 }
 
-// Sums over groups of 12 steps: a sawtooth of within-group totals, thinned to
-// its corners; the value label by mode (the mean is of the raw values).
+// Sums over groups of 12 steps: a sawtooth thinned to its corners; the value label by mode (mean of raw values).
 TEST(Curves, AccumulatedCurveAndValueLabels) {
     const std::pair<std::int32_t, Lines> cases[] = {
         {-2, {}},

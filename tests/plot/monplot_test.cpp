@@ -1,5 +1,3 @@
-#include "plot/monplot.hpp"
-
 #include <filesystem>
 #include <functional>
 #include <regex>
@@ -12,8 +10,7 @@ namespace {
 using Change = std::function<void(Page&)>;
 const std::vector<std::int32_t> nine(9, 1), ten(10, 1);
 
-// Every check made before the file is opened: its message, and an existing
-// page of that name left as it was (no other file appears).
+// Every check made before the file is opened: its message; an existing page left as it was, no other file.
 TEST(Monplot, ChecksWriteNoFile) {
     const std::pair<Change, const char*> cases[] = {
         {[](Page& p) { p.set_vars(p.vars, {}); }, ""},
@@ -47,9 +44,8 @@ TEST(Monplot, ChecksWriteNoFile) {
     }
 }
 
-// One window drawn whole: head, grid, reference year, zero line, frame, x
-// labels, the y labels above the lowest (x labels at division 0), legend,
-// the current run's polyline and its mean as value label.
+// One window whole: head, grid, reference year, zero line, frame, x labels, y labels (the lowest
+// too, x labels being at division 0), legend, the current run and its mean as value label.
 TEST(Monplot, OneWindowPage) {
     Page p(scratch_dir());
     p.vars[0] = var("A", "Alpha (a)", -5.0f, 10.0f, 3);
@@ -78,10 +74,8 @@ TEST(Monplot, OneWindowPage) {
     EXPECT_TRUE(renders(p.psfile));
 }
 
-// Five windows, the fourth used by no variable, listed out of window order:
-// frames in 2 columns and 3 rows (pane 4 included); x labels only below panes
-// 4 and 5, where the lowest y label is left out when there is more than one
-// division; legends in list order; the third curve is window 1's second (blue).
+// Five windows listed out of order, the fourth unused: frames in 2 x 3 (pane 4 too); x labels only below
+// panes 4 and 5, which lose their lowest y label; legends in list order; window 1's second curve blue.
 TEST(Monplot, FiveWindows) {
     Page p(scratch_dir());
     p.set_vars({var("A", "Alpha", 0, 10, 2), var("B", "Beta", -1, 1, 4), var("C", "Gamma", 0, 20, 4),
@@ -109,8 +103,7 @@ TEST(Monplot, FiveWindows) {
     EXPECT_TRUE(renders(p.psfile));
 }
 
-// The limits accepted (25 windows, nine variables in one, two steps in one
-// year), the label size by pane columns, the date and the subtitle.
+// Limits accepted (25 windows, 9 variables in one, 2 steps in a year); label size by columns; date; subtitle.
 TEST(Monplot, LimitsAndHead) {
     const std::pair<Change, const char*> cases[] = {
         {[](Page& p) { p.iwin = {25}; }, "^ 0\\.0154 SSF$"},  // five columns

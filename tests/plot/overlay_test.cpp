@@ -1,5 +1,3 @@
-#include "plot/overlay.hpp"
-
 #include "plot_page.hpp"
 
 namespace morvane::testing {
@@ -8,10 +6,8 @@ namespace {
 const std::string legend = "(Beta) 0.017 0 0   0.515   0.661 WB", reset = "S 0.12 Th [] 0 setdash 0 SG";
 const std::string dash1 = "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash";
 
-// A file (columns 2 and 4, circles) and a constant observation of the
-// record (factor 2, dashed line), drawn after the legends and before the
-// current run: error bars, -999.0 skipped, -999.5 drawn, the period kept.
-// A missing file gives its message while the page is drawn to its end.
+// A file (columns 2 and 4, circles) and a constant (factor 2, dashed) between the legends and the current
+// run: error bars, -999.0 skipped, -999.5 drawn, the period kept; a missing file reported, the page finished.
 TEST(Overlay, FileAndConstant) {
     const std::string dir = scratch_dir();
     write_file(dir + "/obs.dat",
@@ -36,8 +32,7 @@ TEST(Overlay, FileAndConstant) {
     EXPECT_TRUE(renders(p.psfile));
 }
 
-// The style letters: line letters join the points (w and b wider, d and b
-// dashed), marker letters draw one outlined marker each, l draws sticks.
+// Line letters join the points (w, b wider; d, b dashed), marker letters mark each point, l draws sticks.
 TEST(Overlay, StyleLetters) {
     const std::string a = "  0.1055  0.4496", b = "  0.1965  0.4384";
     const std::pair<char, Lines> cases[] = {  // the lines between the error bars' end and the reset

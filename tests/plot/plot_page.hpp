@@ -15,22 +15,21 @@ namespace morvane::testing {
 
 using Lines = std::vector<std::string>;
 
-inline void put_field(char* dst, std::size_t n, const std::string& s) {
-    std::memset(dst, ' ', n);
-    std::memcpy(dst, s.data(), std::min(n, s.size()));
+template <std::size_t N>
+void put_field(char (&dst)[N], std::string_view s) {
+    std::memset(dst, ' ', N), std::memcpy(dst, s.data(), std::min(N, s.size()));
 }
 
-inline VarDescriptor var(const std::string& name, const std::string& desc, float ymin, float ymax, int ndiv) {
+inline VarDescriptor var(std::string_view name, std::string_view desc, float ymin, float ymax, int ndiv) {
     VarDescriptor v{{}, {}, ymin, ymax, ndiv};
-    put_field(v.name, sizeof v.name, name);
-    put_field(v.description, sizeof v.description, desc);
+    put_field(v.name, name), put_field(v.description, desc);
     return v;
 }
 
 inline SeriesSpec series(const std::string& path, bool active = true, char opt = 'x') {
     SeriesSpec s{};
     s.active = active, s.opt = opt, s.icol1 = 1, s.factor = 1.0f;
-    put_field(s.path, sizeof s.path, path);
+    put_field(s.path, path);
     return s;
 }
 
@@ -49,7 +48,7 @@ struct Page {
 
     explicit Page(const std::string& dir) : psfile(dir + "/page.eps") {
         pset.xlabopt = ' ', pset.nxdiv = 2, pset.xlabstep = 1, pset.year0 = 1990.0f, pset.year1 = 1999.0f;
-        put_field(pset.xlabfmt, sizeof pset.xlabfmt, "(f5.0)");
+        put_field(pset.xlabfmt, "(f5.0)");
         for (int i = 0; i < 10; ++i) time.push_back(1990.0f + static_cast<float>(i)), val.push_back(float(i));
         a.title = "T", a.zlwid = -1.0f, a.n1 = 10;
     }

@@ -4,8 +4,7 @@
 namespace morvane::testing {
 namespace {
 
-// A monitoring file as the writer lays it out: title, one description line
-// per column, the heading line, then the counter, the time and the values.
+// A monitoring file: title, a description line per column, the heading, then counter, time and values.
 std::string mon_file(const Lines& names, const Lines& data) {
     std::string s = "!Earlier run\n", head = "!count        ,time";
     for (const std::string& n : names) s += "!" + n + std::string(8 - n.size(), ' ') + ": description\n";
@@ -15,8 +14,7 @@ std::string mon_file(const Lines& names, const Lines& data) {
     return s;
 }
 
-// The straight line A = t - 1990, a line before the period, lines that cannot
-// be read (one too short for A) and a variable C that is not plotted.
+// A = t - 1990, a line before the period, unreadable lines (one too short for A), C not plotted.
 std::string run_one() {
     Lines data = {"     0   1989.0       7.0000      -9.0000"};
     for (int i = 0; i < 10; ++i)
@@ -30,8 +28,7 @@ std::string run_one() {
 const std::string dash1 = "dA 0  4 Da dA 1  2 Da dA 2  4 Da dA 3  2 Da dA 0 setdash";
 const std::string reset = "S 0.12 Th [] 0 setdash 0 SG";
 
-// Run 1 draws A dashed and wide and leaves out B (not in its file); run 2
-// (A far above the window) is an arrow; run 3 is inactive and ends the list.
+// Run 1 draws A dashed and wide, not B (not in its file); run 2 (far above) an arrow; inactive run 3 ends the list.
 TEST(Plotcomp, RunsDrawnBeforeCurrent) {
     const std::string dir = scratch_dir();
     write_file(dir + "/one.mon", run_one());
@@ -72,9 +69,7 @@ TEST(Plotcomp, DashPatternsAndWidths) {
     EXPECT_TRUE(renders(p.psfile));
 }
 
-// A run that cannot be read (no file, comment lines only, empty file) ends the
-// page where it stands: the message, and the unfinished file kept (the earlier
-// runs in it, no showpage).
+// An unreadable run (no file, comments only, empty) ends the page: message; unfinished file kept, no showpage.
 TEST(Plotcomp, UnreadableRunLeavesUnfinishedPage) {
     for (const char* second : {(const char*)nullptr, "!Earlier run\n!count        ,time    ,A       \n", ""}) {
         const std::string dir = scratch_dir(), what = second ? second : "(no file)";
