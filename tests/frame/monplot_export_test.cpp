@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "morvane.h"
 #include "support/test_support.hpp"
@@ -24,17 +23,15 @@ std::string call(const std::string& file, float year1) {
     char psfile[128] = {}, title[128] = "Export", subttl[128] = {}, msg[128];
     std::strncpy(psfile, file.c_str(), 127);
     VarDescriptor var{{}, {}, 0, 10, 2};
-    field(var.name, "A");
-    field(var.description, "Alpha");
     PlotSettings ps{};
-    field(ps.xlabfmt, "(f5.0)");
+    field(var.name, "A"), field(var.description, "Alpha"), field(ps.xlabfmt, "(f5.0)");
     ps.nxdiv = 3, ps.xlabstep = 1, ps.year0 = 1990, ps.year1 = year1;
     const int32_t one = 1, zero = 0, igrid = 200, n1 = 10;
     const float aspect = 1.414f, yref = 1995, zlwid = 0.5f;
     std::array<float, 9> lwid{1, 1, 1, 1, 1, 1, 1, 1, 1};
     std::array<int32_t, 27> rgb{};
-    std::vector<float> time, val;
-    for (int i = 0; i < 10; ++i) time.push_back(1990.0f + i), val.push_back(float(i));
+    std::array<float, 10> time, val;
+    for (int i = 0; i < 10; ++i) time[i] = 1990.0f + i, val[i] = float(i);
     std::array<SeriesSpec, 9> runs{};
     SeriesSpec obs{};
     std::memset(msg, 'z', sizeof msg);
