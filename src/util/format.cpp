@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace morvane::fmt {
@@ -261,6 +262,16 @@ bool fast_sig_digits(double a, int nsig, Digits& dg) {
         if (q == kPow10u[nsig]) {  // rounded up to the next power of ten
             q /= 10;
             ++x;
+        } else if (q == kPow10u[nsig - 1]) {
+            // x may be one too high (the table's power of ten lies at or just
+            // below a), the rounding having carried only at the coarser scale:
+            // 1e24 to 17 digits is 0.99999999999999998E+24.
+            std::uint64_t q2;
+            if (!scaled_round(a, nsig - x, q2)) return false;
+            if (q2 < kPow10u[nsig]) {
+                q = q2;
+                --x;
+            }
         }
         put_digits(dg.buf, q, nsig);
         dg.n = nsig;
@@ -571,10 +582,7 @@ void fixed_field(std::string& out, double v, int w, int d, int scale, bool plus)
 
 // E, D, ES and EN editing. Returns false when the scale factor is out of range
 // for E/D (the field is then left unwritten).
-// pre: the digits of |v| already rounded to d significant digits (from G
-// editing), used when they are the digits needed.
-bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool plus, ExpForm form,
-               const Digits* pre = nullptr) {
+bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool plus, ExpForm form) {
     if (!std::isfinite(v)) {
         put_special(out, v, w, plus);
         return true;
@@ -600,16 +608,12 @@ bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool 
     char dbuf[kSmallBuf + 40];
     std::string dbig;
     Digits dg;
-    if (pre && pre->n == nsig && form != ExpForm::EN) {
-        dg = *pre;
-    } else {
-        dg.buf = dbuf;
-        if (nsig + 40 > kSmallBuf) {
-            dbig.assign(static_cast<std::size_t>(nsig) + 40, '0');
-            dg.buf = dbig.data();
-        }
-        sig_digits(a, nsig, dg);
+    dg.buf = dbuf;
+    if (nsig + 40 > kSmallBuf) {
+        dbig.assign(static_cast<std::size_t>(nsig) + 40, '0');
+        dg.buf = dbig.data();
     }
+    sig_digits(a, nsig, dg);
     int shown_exp;
     if (dg.zero) {
         shown_exp = 0;
@@ -657,135 +661,60 @@ bool exp_field(std::string& out, double v, int w, int d, int e, int scale, bool 
     return true;
 }
 
-// The common case of G editing in one pass: a nonzero normal value, no scale
-// factor, 1 <= d <= 17, w <= 64, and a rounding that 64-bit arithmetic does
-// exactly. Writes the field to out and returns true, or returns false having
-// written nothing (the general path then does the work).
-bool general_fast(std::string& out, double v, int w, int d, int e, bool plus) {
-    if (d < 1 || d > 17 || w > 64) return false;
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, 8);
-    const bool neg = bits >> 63;
-    const int bexp = static_cast<int>((bits >> 52) & 0x7FF);
-    if (bexp == 0 || bexp == 0x7FF) return false;
-    std::uint64_t m = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
-    int e2 = bexp - 1075;
-    const int tz = __builtin_ctzll(m);
-    m >>= tz;
-    e2 += tz;
-    const int mbits = 64 - __builtin_clzll(m);
-    const double a = neg ? -v : v;
-    int x = ((bexp - 1023) * 78913) >> 18;
-    if (x >= -307 && x < 307 && a >= kPow10d[x + 1 + 308]) ++x;
-    std::uint64_t q = 0;
-    for (int iter = 0;; ++iter) {
-        if (iter == 2) return false;
-        const int sc = d - 1 - x;  // q = round(a * 10^sc)
-        if (sc >= 0) {
-            if (sc > 19 || e2 >= 0 || e2 <= -64 || mbits + kPow10Bits[sc] > 64) return false;
-            const std::uint64_t n = m * kPow10u[sc];
-            const int sh = -e2;
-            q = n >> sh;
-            const std::uint64_t rem = n & ((1ULL << sh) - 1);
-            const std::uint64_t half = 1ULL << (sh - 1);
-            q += static_cast<std::uint64_t>(rem > half) | (static_cast<std::uint64_t>(rem == half) & q & 1);
-        } else {
-            if (sc < -19 || e2 < 0 || mbits + e2 > 63) return false;
-            const std::uint64_t n = m << e2;
-            const std::uint64_t dv = kPow10u[-sc];
-            q = n / dv;
-            const std::uint64_t rem2 = (n % dv) * 2;
-            q += static_cast<std::uint64_t>(rem2 > dv) | (static_cast<std::uint64_t>(rem2 == dv) & q & 1);
-        }
-        if (q < kPow10u[d - 1]) {
-            --x;
-            continue;
-        }
-        if (q > kPow10u[d]) {
-            ++x;
-            continue;
-        }
-        if (q == kPow10u[d]) {
-            q /= 10;
-            ++x;
-        }
-        break;
+// Powers of ten as 32-bit floats, each the float product of the one before
+// and 10 (so 1e25 and a few others lie a unit in the last place above the
+// nearest float); from 10^39 on, infinity. The doubles of kPow10d from 10^0
+// up are built the same way.
+constexpr std::array<float, 39> make_pow10f() {
+    std::array<float, 39> t{};
+    float v = 1.0f;
+    for (std::size_t k = 0; k < t.size(); ++k) {
+        t[k] = v;
+        if (k + 1 < t.size()) v *= 10.0f;
     }
-    // Fixed-size copies below may run past the text; the buffers have room.
-    char dig[40];
-    put_digits(dig, q, d);
-    const char sign = neg ? '-' : (plus ? '+' : '\0');
-    const int sl = sign ? 1 : 0;
-    const int big_n = x + 1;  // value = 0.D1..Dd * 10^big_n
-    char buf[128];
-    std::memset(buf, ' ', 64);
-    if (big_n >= 0 && big_n <= d) {
-        // F form in w - nb characters, then nb blanks.
-        const int nb = e > 0 ? e + 2 : 4;
-        const int wf = w - nb;
-        const int need = sl + big_n + 1 + (d - big_n);
-        const bool zero = big_n == 0 && need + 1 <= wf;
-        const int len = need + (zero ? 1 : 0);
-        if (wf <= 0 || len > wf || nb > 16) {
-            if (nb > 16) return false;
-            out.append(static_cast<std::size_t>(w), '*');
-            return true;
-        }
-        char* p = buf + (wf - len);
-        if (sign) *p++ = sign;
-        if (zero) *p++ = '0';
-        std::memcpy(p, dig, 20);
-        std::memcpy(p + big_n + 1, dig + big_n, 20);
-        p[big_n] = '.';
-        std::memset(p + d + 1, ' ', 16);
-        out.append(buf, static_cast<std::size_t>(w));
-        return true;
-    }
-    // E form: [sign][0].D1..Dd and the exponent.
-    char et[24];
-    int ne;
-    const int ax = big_n < 0 ? -big_n : big_n;
-    if (e == 0 && ax <= 99) {
-        et[0] = 'E';
-        et[1] = big_n < 0 ? '-' : '+';
-        et[2] = static_cast<char>('0' + ax / 10);
-        et[3] = static_cast<char>('0' + ax % 10);
-        ne = 4;
-    } else {
-        ne = exponent_text(et, big_n, e, 'E');
-    }
-    const int need = sl + 1 + d + ne;
-    const bool zero = need + 1 <= w;
-    const int len = need + (zero ? 1 : 0);
-    if (ne < 0 || len > w) {
-        out.append(static_cast<std::size_t>(w), '*');
-        return true;
-    }
-    char* p = buf + (w - len);
-    if (sign) *p++ = sign;
-    if (zero) *p++ = '0';
-    *p++ = '.';
-    std::memcpy(p, dig, 20);
-    p += d;
-    std::memcpy(p, et, 24);
-    out.append(buf, static_cast<std::size_t>(w));
-    return true;
+    return t;
+}
+constexpr std::array<float, 39> kPow10f = make_pow10f();
+
+float pow10_of(float, int k) {
+    return k < 39 ? kPow10f[static_cast<std::size_t>(k)] : std::numeric_limits<float>::infinity();
+}
+double pow10_of(double, int k) { return k <= 308 ? kPow10d[k + 308] : std::numeric_limits<double>::infinity(); }
+
+// The form that G editing (d >= 1) gives the magnitude m > 0: the number s of
+// digits before the point of the F form (d - s decimals), or -1 for the E
+// form. The reference runtime chooses by limits computed in the item's own
+// kind: r = 1 - 0.5 / 10^d, the lower limit 0.1 * r (the product taken in
+// double), the limits 10^(s-1) * r between the F forms, and the E form when
+// 0.5 >= 10^d - m. So a value a few units in the last place below a limit may
+// take the F form of the next range: the REAL 0.99999499 under G13.5 prints
+// as '   1.0000    ', the DOUBLE PRECISION 0.999995 too.
+template <class T>
+int general_form(T m, int d) {
+    const T exp_d = pow10_of(m, d);
+    const T r = T(1) - T(0.5) / exp_d;
+    const auto low = static_cast<T>(0.1 * static_cast<double>(r));
+    if (m < low || T(0.5) >= exp_d - m) return -1;
+    int s = 0;
+    while (s < d && m >= pow10_of(m, s) * r) ++s;
+    return s;
 }
 
-bool general_field(std::string& out, double v, int w, int d, int e, int scale, bool plus) {
+// G editing of a REAL (T = float) or DOUBLE PRECISION item.
+template <class T>
+bool general_field(std::string& out, T v, int w, int d, int e, int scale, bool plus) {
     if (!std::isfinite(v)) {
         put_special(out, v, w, plus);
         return true;
     }
-    if (scale == 0 && general_fast(out, v, w, d, e, plus)) return true;
     const int n = e > 0 ? e + 2 : 4;  // blanks that follow an F-form field
     // With no significant digits to choose by, the exponent form is used
     // (which needs a positive scale factor).
     if (d == 0) return exp_field(out, v, w, d, e, scale, plus, ExpForm::E);
-    const double a = std::fabs(v);
-    const char sign = sign_char(std::signbit(v), plus);
-    if (a == 0.0) {
-        const int dd = d > 0 ? d - 1 : 0;
+    const T a = std::fabs(v);
+    if (a == T(0)) {
+        const char sign = sign_char(std::signbit(v), plus);
+        const int dd = d - 1;
         char zeros[kSmallBuf];
         std::string zbig;
         char* z = zeros;
@@ -801,21 +730,21 @@ bool general_field(std::string& out, double v, int w, int d, int e, int scale, b
             stars(out, w);
         return true;
     }
-    char dbuf[kSmallBuf + 40];
-    std::string dbig;
-    Digits dg;
-    dg.buf = dbuf;
-    if (d + 40 > kSmallBuf) {
-        dbig.assign(static_cast<std::size_t>(d) + 40, '0');
-        dg.buf = dbig.data();
-    }
-    sig_digits(a, d, dg);
-    const int big_n = dg.exp10 + 1;  // value = 0.D1.. * 10^big_n after rounding
-    if (big_n < 0 || big_n > d) return exp_field(out, v, w, d, e, scale, plus, ExpForm::E, &dg);
-    if (w - n > 0 && lay_fixed(out, w - n, sign, dg.buf, big_n, dg.buf + big_n, d - big_n))
-        out.append(static_cast<std::size_t>(n), ' ');
-    else
+    const int s = general_form(a, d);
+    if (s < 0) return exp_field(out, v, w, d, e, scale, plus, ExpForm::E);
+    // F form in w - n characters (the scale factor has no effect), n blanks.
+    if (w - n <= 0) {
         stars(out, w);
+        return true;
+    }
+    const std::size_t at = out.size();
+    if (!fixed_fast(out, v, w - n, d - s, plus)) fixed_field(out, v, w - n, d - s, 0, plus);
+    if (out[at] == '*') {
+        out.resize(at);
+        stars(out, w);
+    } else {
+        out.append(static_cast<std::size_t>(n), ' ');
+    }
     return true;
 }
 
@@ -863,6 +792,10 @@ void put_exp(std::string& out, double v, int w, int d, int e, int scale) {
 }
 
 void put_general(std::string& out, double v, int w, int d, int e, int scale) {
+    if (!general_field(out, v, w, d, e, scale, false)) stars(out, w);
+}
+
+void put_general(std::string& out, float v, int w, int d, int e, int scale) {
     if (!general_field(out, v, w, d, e, scale, false)) stars(out, w);
 }
 
@@ -1439,7 +1372,9 @@ struct RecordWriter::State {
         return ok;
     }
 
-    void real(double v) {
+    // single: the item is a REAL; G then chooses its form by the limits of
+    // that kind, every other descriptor writes the value widened to double.
+    void real(double v, const float* single = nullptr) {
         const Node* n = next_item();
         if (!n) return;
         bool ok = true;
@@ -1449,7 +1384,12 @@ struct RecordWriter::State {
         case Op::D: ok = field([&](std::string& o) { return exp_field(o, v, n->w, n->d, n->e, scale, plus, ExpForm::D); }); break;
         case Op::ES: field([&](std::string& o) { return exp_field(o, v, n->w, n->d, n->e, 0, plus, ExpForm::ES); }); return;
         case Op::EN: field([&](std::string& o) { return exp_field(o, v, n->w, n->d, n->e, 0, plus, ExpForm::EN); }); return;
-        case Op::G: ok = field([&](std::string& o) { return general_field(o, v, n->w, n->d, n->e, scale, plus); }); break;
+        case Op::G:
+            ok = field([&](std::string& o) {
+                return single ? general_field(o, *single, n->w, n->d, n->e, scale, plus)
+                              : general_field(o, v, n->w, n->d, n->e, scale, plus);
+            });
+            break;
         default: mismatch(*n, "a real"); return;
         }
         if (!ok)
@@ -1482,7 +1422,10 @@ void RecordWriter::integer(std::int32_t v) {
     });
 }
 
-void RecordWriter::real(float v) { state_->real(static_cast<double>(v)); }
+void RecordWriter::real(float v) {
+    const double x = v;
+    state_->real(x, &v);
+}
 
 void RecordWriter::real(double v) { state_->real(v); }
 

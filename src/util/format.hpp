@@ -27,6 +27,11 @@ void put_int(std::string& out, std::int64_t v, int w, int m = -1);            //
 void put_fixed(std::string& out, double v, int w, int d, int scale = 0);      // Fw.d (kP)
 void put_exp(std::string& out, double v, int w, int d, int e = 0, int scale = 0);  // Ew.d[Ee] (kP)
 void put_general(std::string& out, double v, int w, int d, int e = 0, int scale = 0);  // Gw.d[Ee]
+// Gw.d[Ee] of a REAL item: the F or E form is chosen by limits computed in
+// 32-bit floats, as the reference runtime does for this kind, so a value just
+// below 10^k may take the F form of the next range (0.99999499 under G13.5
+// gives '   1.0000    ', not '  0.99999    ').
+void put_general(std::string& out, float v, int w, int d, int e = 0, int scale = 0);
 // Fixed-point field of a 32-bit real (the value is widened exactly).
 inline void put_fixed(std::string& out, float v, int w, int d) { put_fixed(out, static_cast<double>(v), w, d); }
 

@@ -58,7 +58,11 @@ TEST(FormatFields, MatchReferenceRuntime) {
         {'E', 9999.4, 12, 4, 0, -1, "  0.0100E+06"},
         {'E', 9999.4, 12, 4, 0, 5, "  99994.E-01"},
         {'E', 9999.4, 12, 4, 0, 6, "************"},  // scale out of range
-        // General editing: F or E form by the rounded magnitude.
+        // General editing: F or E form by limits in the item's kind (R: a REAL).
+        {'G', 0.999995, 13, 5, 0, 0, "   1.0000    "},
+        {'R', 0.99999499320983886719, 13, 5, 0, 0, "   1.0000    "},  // 0x3F7FFFAC
+        {'R', 0.99999475479125976562, 13, 5, 0, 0, "  0.99999    "},  // 0x3F7FFFA8
+        {'R', 99999997952.0, 20, 12, 0, 0, "    99999997952.    "},     // the limit 1e11 as a float
         {'G', 0.0, 13, 5, 0, 0, "   0.0000    "},
         {'G', -0.0, 13, 5, 0, 0, "  -0.0000    "},
         {'G', 0.0, 13, 5, 3, 0, "  0.0000     "},
@@ -89,6 +93,7 @@ TEST(FormatFields, MatchReferenceRuntime) {
         case 'I': put_int(out, static_cast<std::int64_t>(c.v), c.w, c.d); break;
         case 'F': put_fixed(out, c.v, c.w, c.d, c.scale); break;
         case 'E': put_exp(out, c.v, c.w, c.d, c.e, c.scale); break;
+        case 'R': put_general(out, static_cast<float>(c.v), c.w, c.d, c.e, c.scale); break;
         default: put_general(out, c.v, c.w, c.d, c.e, c.scale); break;
         }
         EXPECT_EQ(out, std::string("<") + c.want)

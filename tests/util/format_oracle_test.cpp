@@ -221,6 +221,32 @@ TEST(FormatOracle, RandomFormatsMatchReferenceRuntime) {
             for (int k = 0; k < 700; ++k) r.items.push_back(gen.item(r.kind.back()));
             records.push_back(r);
         }
+    // The edges of G editing, 10^k (1 - 0.5 10^-d), and 10^k itself: the form
+    // is chosen by limits in the item's own kind, and rounding may carry into
+    // a new power of ten. REAL items within 16 units in the last place, DOUBLE
+    // PRECISION items within 4, both signs; each value goes through every
+    // descriptor of its record (EN only for doubles, see format.hpp).
+    for (int d = 1; d <= 9; ++d) {
+        const std::string sd = std::to_string(d), w = std::to_string(d + 8);
+        const std::string common = ",g" + std::to_string(d + 5) + "." + sd + ",g" + std::to_string(d + 10) + "." + sd +
+                                   "e3,1pg" + w + "." + sd + ",0pe" + w + "." + sd + ",es" + w + "." + std::to_string(d - 1) +
+                                   ",d" + w + "." + sd + ",f24." + sd;
+        for (const char kind : {'s', 'r'}) {
+            const int ulps = kind == 's' ? 16 : 4, per = kind == 's' ? 8 : 9;
+            Record r{"(g" + w + "." + sd + common + (kind == 'r' ? ",en" + std::to_string(d + 10) + "." + sd : "") + ")", std::string(1, kind), {}};
+            for (int k = -38; k <= 38; ++k)
+                for (const double c : {std::pow(10.0, k) * (1 - 0.5 * std::pow(10.0, -d)), std::pow(10.0, k)})
+                    for (int u = -ulps; u <= ulps; ++u) {
+                        double x = kind == 's' ? static_cast<float>(c) : c;
+                        for (int step = 0; step < std::abs(u); ++step)
+                            x = kind == 's' ? std::nextafter(static_cast<float>(x), u < 0 ? 0.0f : std::numeric_limits<float>::infinity()) : std::nextafter(x, u < 0 ? 0.0 : std::numeric_limits<double>::infinity());
+                        for (const double v : {x, -x})
+                            for (int j = 0; j < per; ++j) r.items.push_back(Item{kind, v, 0, {}});
+                        if (r.items.size() > 3900) records.push_back(r), r.items.clear();
+                    }
+            if (!r.items.empty()) records.push_back(r);
+        }
+    }
     std::string input;
     std::size_t values = 0;
     for (const Record& r : records) input += serialise(r), values += r.items.size();
