@@ -23,8 +23,4 @@ std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescript
                      std::int32_t iyb, std::int32_t iye, std::int32_t nt, const float* time,
                      const float* val);
 
-// The 13 characters of v under the descriptor G13.5, as the formatted-output
-// engine writes them, written to out[0..12] (the writer's fast path).
-void put_g13_5(char* out, float v);
-
 }  // namespace morvane

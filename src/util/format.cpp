@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 namespace morvane::fmt {
@@ -700,12 +701,141 @@ int general_form(T m, int d) {
     return s;
 }
 
+// The limits of general_form for a REAL item and d = 1..9, tabulated: the
+// lower limit, 10^d, and the limits 10^s * r of s + 1 digits before the point.
+struct SingleLimits {
+    float low = 0, exp_d = 0;
+    std::array<float, 9> lim{};
+};
+constexpr std::array<SingleLimits, 10> make_single_limits() {
+    std::array<SingleLimits, 10> t{};
+    for (std::size_t d = 1; d < t.size(); ++d) {
+        const float r = 1.0f - 0.5f / kPow10f[d];
+        t[d].low = static_cast<float>(0.1 * static_cast<double>(r));
+        t[d].exp_d = kPow10f[d];
+        for (std::size_t s = 0; s < d; ++s) t[d].lim[s] = kPow10f[s] * r;
+    }
+    return t;
+}
+constexpr std::array<SingleLimits, 10> kSingleLimits = make_single_limits();
+
+// G editing of a normal REAL item in one pass: no scale factor, d <= 9,
+// w <= 64 (the fields of monitoring files), written to p[0..w). The F form
+// rounds |v| * 10^dec, which is exact in double (24 + 21 bits). The E form
+// estimates |v| * 10^(d-1-k) in double (relative error below 2^-51, so less
+// than 1e-5 absolute for values below 10^10) and rounds it; only when that
+// lies within 1e-5 of a tie does the exact integer rounding decide. Returns
+// false when the general path must do the work.
+// W and D, when not 0, fix w and d at compile time (G13.5, the default of
+// monitoring files, is worth its own instance).
+template <int W = 0, int D = 0>
+bool general_single_fast(char* p, float v, int w_, int d_, int e, bool plus) {
+    const int w = W ? W : w_, d = D ? D : d_;
+    if (d < 1 || d > 9 || w > 64) return false;
+    const float m = std::fabs(v);
+    if (!(m >= std::numeric_limits<float>::min() && m <= std::numeric_limits<float>::max())) return false;
+    const SingleLimits& L = kSingleLimits[static_cast<std::size_t>(d)];
+    const char sign = std::signbit(v) ? '-' : (plus ? '+' : '\0');
+    const int sl = sign ? 1 : 0;
+    std::memset(p, ' ', static_cast<std::size_t>(w));
+    if (m >= L.low && 0.5f < L.exp_d - m) {
+        int s = 0;  // a fixed count of comparisons, no early exit: fewer mispredictions
+        for (int t = 0; t < d; ++t) s += m >= L.lim[static_cast<std::size_t>(t)] ? 1 : 0;
+        const int dec = d - s;
+        const double y = static_cast<double>(m) * kPow10d[dec + 308];
+        auto q = static_cast<std::uint64_t>(y);
+        const double frac = y - static_cast<double>(q);
+        if (frac > 0.5 || (frac == 0.5 && (q & 1))) ++q;
+        int ni = s;  // digits before the point: s, or one fewer or more after rounding
+        if (ni > 0 && q < kPow10u[dec + ni - 1])
+            --ni;
+        else if (q >= kPow10u[dec + ni])
+            ++ni;
+        const int wf = w - (e > 0 ? e + 2 : 4);  // the F form, then blanks
+        const int need = sl + ni + 1 + dec;
+        const bool zero = ni == 0 && need + 1 <= wf;
+        if (wf <= 0 || need > wf) {
+            std::memset(p, '*', static_cast<std::size_t>(w));
+            return true;
+        }
+        char* c = p + wf;
+        auto q32 = static_cast<std::uint32_t>(q);  // q <= 10^9
+        for (int i = 0; i < dec; ++i, q32 /= 10) *--c = static_cast<char>('0' + q32 % 10);
+        *--c = '.';
+        for (int i = 0; i < ni; ++i, q32 /= 10) *--c = static_cast<char>('0' + q32 % 10);
+        if (zero) *--c = '0';
+        if (sign) c[-1] = sign;
+        return true;
+    }
+    // E form: [sign][0].D1..Dd and the exponent.
+    std::uint32_t bits;
+    std::memcpy(&bits, &m, 4);
+    int k = ((static_cast<int>(bits >> 23) - 127) * 78913) >> 18;  // floor(log10 m) or one less
+    double y = static_cast<double>(m) * kPow10d[d - 1 - k + 308];
+    if (y >= static_cast<double>(kPow10u[d])) {
+        ++k;
+        y = static_cast<double>(m) * kPow10d[d - 1 - k + 308];
+    }
+    auto q = static_cast<std::uint64_t>(y);
+    const double frac = y - static_cast<double>(q);
+    if (std::fabs(frac - 0.5) < 1e-5) {
+        if (!scaled_round(static_cast<double>(m), d - 1 - k, q)) return false;
+    } else if (frac > 0.5) {
+        ++q;
+    }
+    if (q >= kPow10u[d]) {  // rounded up to the next power of ten
+        q /= 10;
+        ++k;
+    }
+    const int x = k + 1;
+    char et[24];
+    const int ne = e == 0 ? 4 : exponent_text(et, x, e, 'E');  // |x| <= 39 for a REAL
+    const int need = sl + 1 + d + ne;
+    if (ne < 0 || need > w) {
+        std::memset(p, '*', static_cast<std::size_t>(w));
+        return true;
+    }
+    char* c = p + w - ne;
+    if (e == 0) {
+        const int ax = x < 0 ? -x : x;
+        c[0] = 'E';
+        c[1] = x < 0 ? '-' : '+';
+        c[2] = static_cast<char>('0' + ax / 10);
+        c[3] = static_cast<char>('0' + ax % 10);
+    } else {
+        std::memcpy(c, et, static_cast<std::size_t>(ne));
+    }
+    auto q32 = static_cast<std::uint32_t>(q);  // q < 10^9
+    for (int i = 0; i < d; ++i, q32 /= 10) *--c = static_cast<char>('0' + q32 % 10);
+    *--c = '.';
+    if (need + 1 <= w) *--c = '0';
+    if (sign) c[-1] = sign;
+    return true;
+}
+
+// The one-pass G editing of a REAL item appended to out; false when it
+// cannot be used (out is then unchanged).
+inline bool general_single_quick(std::string& out, float v, int w, int d, int e, bool plus) {
+    char buf[64];
+    if (e == 0 && w == 13 && d == 5) {
+        if (!general_single_fast<13, 5>(buf, v, w, d, e, plus)) return false;
+        out.append(buf, 13);
+        return true;
+    }
+    if (w > 64 || !general_single_fast(buf, v, w, d, e, plus)) return false;
+    out.append(buf, static_cast<std::size_t>(w));
+    return true;
+}
+
 // G editing of a REAL (T = float) or DOUBLE PRECISION item.
 template <class T>
 bool general_field(std::string& out, T v, int w, int d, int e, int scale, bool plus) {
     if (!std::isfinite(v)) {
         put_special(out, v, w, plus);
         return true;
+    }
+    if constexpr (std::is_same_v<T, float>) {
+        if (scale == 0 && general_single_quick(out, v, w, d, e, plus)) return true;
     }
     const int n = e > 0 ? e + 2 : 4;  // blanks that follow an F-form field
     // With no significant digits to choose by, the exponent form is used
@@ -795,7 +925,29 @@ void put_general(std::string& out, double v, int w, int d, int e, int scale) {
     if (!general_field(out, v, w, d, e, scale, false)) stars(out, w);
 }
 
+void put_int_general_record(std::string& out, std::int32_t k, int wi, std::span<const float> x, int w, int d) {
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(wi) + x.size() * static_cast<std::size_t>(w) + 1);
+    char* p = out.data() + at;
+    // The counter as by Iw (no sign for k >= 0; asterisks when too wide).
+    std::string field;
+    int_field(field, k, wi, -1, false);
+    std::memcpy(p, field.data(), static_cast<std::size_t>(wi));
+    p += wi;
+    const bool g13_5 = w == 13 && d == 5;
+    for (const float v : x) {
+        if (!(g13_5 ? general_single_fast<13, 5>(p, v, w, d, 0, false) : general_single_fast(p, v, w, d, 0, false))) {
+            field.clear();
+            general_field(field, v, w, d, 0, 0, false);
+            std::memcpy(p, field.data(), static_cast<std::size_t>(w));
+        }
+        p += w;
+    }
+    *p = '\n';
+}
+
 void put_general(std::string& out, float v, int w, int d, int e, int scale) {
+    if (scale == 0 && general_single_quick(out, v, w, d, e, false)) return;
     if (!general_field(out, v, w, d, e, scale, false)) stars(out, w);
 }
 
