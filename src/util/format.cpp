@@ -1537,6 +1537,11 @@ struct RecordWriter::State {
         case Op::ES: field([&](std::string& o) { return exp_field(o, v, n->w, n->d, n->e, 0, plus, ExpForm::ES); }); return;
         case Op::EN: field([&](std::string& o) { return exp_field(o, v, n->w, n->d, n->e, 0, plus, ExpForm::EN); }); return;
         case Op::G:
+            // The common case first: a REAL appended at the end of the line.
+            if (single && scale == 0 && at_end() && general_single_quick(*out, *single, n->w, n->d, n->e, plus)) {
+                pos += static_cast<std::size_t>(n->w);
+                return;
+            }
             ok = field([&](std::string& o) {
                 return single ? general_field(o, *single, n->w, n->d, n->e, scale, plus)
                               : general_field(o, v, n->w, n->d, n->e, scale, plus);

@@ -4,10 +4,16 @@
 // A format is parsed once into a compact program and then fed items; output
 // is appended to one buffer, lines separated by '\n'. Numbers are written
 // exactly as the reference Fortran runtime writes them (rounding to nearest
-// on the exact binary value, ties to even). One deliberate difference: EN
-// fields of 32-bit reals are rounded like every other field, where the
-// reference runtime works from too few digits (999.999900E-39 for the REAL
-// nearest 9.99999946E-37).
+// on the exact binary value, ties to even; G editing chooses between its F
+// and E forms by limits computed in the item's own kind). One deliberate
+// difference: EN fields of REAL items are rounded exactly like every other
+// field. The reference runtime takes the number of digits of such a field
+// from an exponent that it finds a unit too high for the REAL next below
+// some powers of ten (999.99994 under EN14.5 gives 1.00000E+03, 9.99999975E-5
+// gives 99.99999E-06 with the last digit cut off) and for subnormal values
+// from about 9.5 times a power of ten (999.977800E-42 instead of
+// 999.977795E-42 under EN15.6). Which REAL is hit depends on the power of
+// ten, not on d, and follows no rule found that could be copied.
 #pragma once
 
 #include <cstdint>
