@@ -722,10 +722,11 @@ constexpr std::array<SingleLimits, 10> kSingleLimits = make_single_limits();
 // G editing of a normal REAL item in one pass: no scale factor, d <= 9,
 // w <= 64 (the fields of monitoring files), written to p[0..w). The F form
 // rounds |v| * 10^dec, which is exact in double (24 + 21 bits). The E form
-// estimates |v| * 10^(d-1-k) in double (relative error below 2^-51, so less
-// than 1e-5 absolute for values below 10^10) and rounds it; only when that
-// lies within 1e-5 of a tie does the exact integer rounding decide. Returns
-// false when the general path must do the work.
+// estimates |v| * 10^(d-1-k) in double (the tabulated powers of ten are within
+// 5e-16 of the exact ones, so the estimate, below 10^9, is within 1e-6 of the
+// exact product) and rounds it; only when that lies within 1e-5 of a tie does
+// the exact integer rounding decide. Returns false when the general path must
+// do the work.
 // W and D, when not 0, fix w and d at compile time (G13.5, the default of
 // monitoring files, is worth its own instance).
 template <int W = 0, int D = 0>
