@@ -391,6 +391,25 @@ void put_special(std::string& out, double v, int w, bool plus) {
 
 char sign_char(bool neg, bool plus) { return neg ? '-' : (plus ? '+' : '\0'); }
 
+// Appends a field of w characters whose number takes len of them, right-
+// justified: blanks, [sign][0]int.frac; returns where the rest of the number
+// (an exponent) goes.
+char* lay_mantissa(std::string& out, int w, int len, char sign, bool zero_digit, const char* ip, int ni,
+                   const char* fp, int nf) {
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(w));
+    char* p = out.data() + at;
+    std::memset(p, ' ', static_cast<std::size_t>(w - len));
+    p += w - len;
+    if (sign) *p++ = sign;
+    if (zero_digit) *p++ = '0';
+    std::memcpy(p, ip, static_cast<std::size_t>(ni));
+    p += ni;
+    *p++ = '.';
+    std::memcpy(p, fp, static_cast<std::size_t>(nf));
+    return p + nf;
+}
+
 // Lays out a fixed-point field from its integral digits ip[0..ni) (no leading
 // zeros; ni = 0 when the integral part is zero) and fraction digits fp[0..d).
 // Returns false, writing nothing, when the field is too narrow.
@@ -410,17 +429,7 @@ bool lay_fixed(std::string& out, int w, char sign, const char* ip, int ni, const
     const int len = need + (zero_digit ? 1 : 0);
     if (w == 0) w = len;
     if (len > w) return false;
-    const std::size_t at = out.size();
-    out.resize(at + static_cast<std::size_t>(w));
-    char* p = out.data() + at;
-    std::memset(p, ' ', static_cast<std::size_t>(w - len));
-    p += w - len;
-    if (sign) *p++ = sign;
-    if (zero_digit) *p++ = '0';
-    std::memcpy(p, ip, static_cast<std::size_t>(ni));
-    p += ni;
-    *p++ = '.';
-    std::memcpy(p, fp, static_cast<std::size_t>(d));
+    lay_mantissa(out, w, len, sign, zero_digit, ip, ni, fp, d);
     return true;
 }
 
@@ -471,18 +480,7 @@ void lay_exp(std::string& out, int w, char sign, const char* ip, int ni, const c
         stars(out, w);
         return;
     }
-    const std::size_t at = out.size();
-    out.resize(at + static_cast<std::size_t>(w));
-    char* p = out.data() + at;
-    std::memset(p, ' ', static_cast<std::size_t>(w - len));
-    p += w - len;
-    if (sign) *p++ = sign;
-    if (zero_digit) *p++ = '0';
-    std::memcpy(p, ip, static_cast<std::size_t>(ni));
-    p += ni;
-    *p++ = '.';
-    std::memcpy(p, fp, static_cast<std::size_t>(nf));
-    p += nf;
+    char* p = lay_mantissa(out, w, len, sign, zero_digit, ip, ni, fp, nf);
     std::memcpy(p, et, static_cast<std::size_t>(ne));
 }
 

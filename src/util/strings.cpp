@@ -238,7 +238,9 @@ int wordidx(std::string_view s, std::string_view word, std::optional<std::string
 }
 
 // CVECFIND:
-bool cvecfind(std::span<const std::string> cvec, std::string_view s, int& idx) {
+namespace {
+template <class Text>
+bool find_padded(std::span<const Text> cvec, std::string_view s, int& idx) {
     for (std::size_t i = 0; i < cvec.size(); ++i) {
         if (padded_equal(cvec[i], s)) {
             idx = static_cast<int>(i + 1);
@@ -248,17 +250,10 @@ bool cvecfind(std::span<const std::string> cvec, std::string_view s, int& idx) {
     idx = 0;
     return false;
 }
+}  // namespace
 
-bool cvecfind(std::span<const std::string_view> cvec, std::string_view s, int& idx) {
-    for (std::size_t i = 0; i < cvec.size(); ++i) {
-        if (padded_equal(cvec[i], s)) {
-            idx = static_cast<int>(i + 1);
-            return true;
-        }
-    }
-    idx = 0;
-    return false;
-}
+bool cvecfind(std::span<const std::string> cvec, std::string_view s, int& idx) { return find_padded(cvec, s, idx); }
+bool cvecfind(std::span<const std::string_view> cvec, std::string_view s, int& idx) { return find_padded(cvec, s, idx); }
 
 // ISCHAR:
 bool ischar(std::string_view line, char c) {
