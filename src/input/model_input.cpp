@@ -44,6 +44,29 @@ void read_exactly(const KEYLIST& list, std::string_view keyword, int ind, std::s
     std::copy(got.begin(), got.end(), out.begin());
 }
 
+// The parameters of an organic-acid model: as many numbers as the model
+// number (three for model 0), at most the three the argument holds; the
+// keyword is marked taken. False when the model is negative or the keyword absent.
+bool read_acid_pars(KEYLIST& list, std::string_view keyword, std::int32_t model, float* pars) {
+    int ind = 0;
+    if (model < 0 || !keyfind(list, keyword, ind)) return false;
+    const std::size_t count = model == 0 ? 3 : static_cast<std::size_t>(std::min(model, 3));
+    read_exactly(list, keyword, ind, std::span<float>(pars, count));
+    list.got[ind - 1] = kTaken;
+    return true;
+}
+
+// The two aluminium-complex parameters: (0, 0), then two numbers of the
+// keyword when the acid model has complexes (model 2 or more).
+void read_al_pars(KEYLIST& list, std::string_view keyword, std::int32_t model, float* pars) {
+    pars[0] = pars[1] = 0.0f;
+    int ind = 0;
+    if (model >= 2 && keyfind(list, keyword, ind)) {
+        read_exactly(list, keyword, ind, std::span<float>(pars, 2));
+        list.got[ind - 1] = kTaken;
+    }
+}
+
 // Reading state shared by the steps of one call.
 class Reader {
 public:
@@ -176,13 +199,7 @@ std::string read_soil(const SoilInput& in) {
     const bool charged = std::any_of(in.crcoo, in.crcoo + rd.steps(), [](float c) { return c > 0.0f; });
     if (charged) {
         getint(list, "RCOOmod", *in.rcoomod, -1);
-        if (*in.rcoomod >= 0 && keyfind(list, "RCOOpars", ind)) {
-            // RCOOmod numbers (three for model 0); the argument holds three,
-            // so a model number above 3 reads three.
-            const std::size_t count = *in.rcoomod == 0 ? 3 : static_cast<std::size_t>(std::min(*in.rcoomod, 3));
-            read_exactly(list, "RCOOpars", ind, std::span<float>(in.rcoopars, count));
-            list.got[ind - 1] = kTaken;
-        }
+        read_acid_pars(list, "RCOOpars", *in.rcoomod, in.rcoopars);
     }
 
     // Minimum concentrations.
@@ -270,11 +287,7 @@ std::string read_soil(const SoilInput& in) {
         getreal(list, "lgKHMg", in.kexc[kx(1, 4)]);
         getreal(list, "lgKHK", in.kexc[kx(1, 5)]);
         if (*in.excmod == 1) getreal(list, "expH", *in.exph, 2.0f);
-        in.alapars[0] = in.alapars[1] = 0.0f;
-        if (*in.rcoomod >= 2 && keyfind(list, "AlApars", ind)) {
-            read_exactly(list, "AlApars", ind, std::span<float>(in.alapars, 2));
-            list.got[ind - 1] = kTaken;
-        }
+        read_al_pars(list, "AlApars", *in.rcoomod, in.alapars);
         getreal(list, "f_ni", *in.f_ni, 1.0f);
         rd.series("Al_we", in.al_we, std::nullopt);
         if (!keygot(list, "Al_we")) {
@@ -333,22 +346,11 @@ std::string read_water(const WaterInput& in) {
     rd.run_period(in.iyb, in.iye, in.nstep);
     std::fill(in.mdocw, in.mdocw + rd.steps(), 0.0f);
     std::fill(in.orgparw, in.orgparw + 3, 0.0f);
-    int ind = 0;
-    if (*in.orgmodw >= 0 && keyfind(list, "Orgparw", ind)) {
-        // Orgmodw numbers (three for model 0); at most the three the argument holds.
-        const std::size_t count = *in.orgmodw == 0 ? 3 : static_cast<std::size_t>(std::min(*in.orgmodw, 3));
-        read_exactly(list, "Orgparw", ind, std::span<float>(in.orgparw, count));
-        list.got[ind - 1] = kTaken;
-        rd.series("mDOCw", in.mdocw, std::nullopt);
-    }
+    if (read_acid_pars(list, "Orgparw", *in.orgmodw, in.orgparw)) rd.series("mDOCw", in.mdocw, std::nullopt);
 
     if (model == Model::kesto) {
         getreal(list, "retNH4", in.retention[2], 0.0f);
-        in.alaparw[0] = in.alaparw[1] = 0.0f;
-        if (*in.orgmodw >= 2 && keyfind(list, "AlAparw", ind)) {
-            read_exactly(list, "AlAparw", ind, std::span<float>(in.alaparw, 2));
-            list.got[ind - 1] = kTaken;
-        }
+        read_al_pars(list, "AlAparw", *in.orgmodw, in.alaparw);
     }
     return rd.series_message();
 }
