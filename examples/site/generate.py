@@ -99,17 +99,22 @@ def write_climate(path):
             f.write("%d %6.2f %6.3f\n" % (y, 3.2 + warming + wave, 0.31 + 0.02 * math.sin((y - 1850) / 7.0)))
 
 
+def stand_age(y):
+    """Age of the managed spruce stand: clear-cut in 1858, 1938 and 2018."""
+    return (y - 1938) % 80 if y >= 1938 else (y - 1858) % 80
+
+
+def growth(y):
+    """Stem-wood growth, m3/ha/yr."""
+    return 9.0 * math.exp(-((stand_age(y) - 35) / 22.0) ** 2) + 0.5
+
+
 def write_growth(path):
-    # Stem-wood growth, m3/ha/yr, of a managed spruce stand: clear-cut in 1938
-    # and 2018, thinnings in between.
     with open(path, "w") as f:
         f.write("! Lake Harjulampi catchment: stem-wood growth, m3/ha/yr\n")
         f.write("!Year Growth Harvest\n")
         for y in YEARS:
-            age = (y - 1938) % 80 if y >= 1938 else (y - 1858) % 80
-            g = 9.0 * math.exp(-((age - 35) / 22.0) ** 2) + 0.5
-            harvest = 1 if age == 0 else 0
-            f.write("%d %6.3f %d\n" % (y, g, harvest))
+            f.write("%d %6.3f %d\n" % (y, growth(y), 1 if stand_age(y) == 0 else 0))
 
 
 def write_uptake(path):
@@ -117,8 +122,7 @@ def write_uptake(path):
         f.write("! Lake Harjulampi catchment: net uptake by tree growth, meq/m2/yr\n")
         f.write("!Year N      Ca     Mg     K      P\n")
         for y in YEARS:
-            age = (y - 1938) % 80 if y >= 1938 else (y - 1858) % 80
-            g = 9.0 * math.exp(-((age - 35) / 22.0) ** 2) + 0.5
+            g = growth(y)
             f.write("%d %6.3f %6.3f %6.3f %6.3f %6.3f\n" % (
                 y, 0.713 * 1.2 * g, 0.5 * 2.4 * g, 0.823 * 0.45 * g, 0.256 * 1.6 * g, 0.32 * 0.3 * g))
 
