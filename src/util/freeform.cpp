@@ -2,7 +2,9 @@
 #include "util/freeform.hpp"
 
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <limits>
 #include <system_error>
@@ -54,27 +56,119 @@ constexpr float kPow10f[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1
 constexpr double kPow10d[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// Runs of digits eight characters at a time: the eight bytes from p (bytes
+// past the end read as zero, which is not a digit) are tested together, and
+// up to eight digits combined into their value by three multiplications.
+// Byte order matters, so other machines take the loop.
+constexpr std::uint64_t kPow10u[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+constexpr std::uint64_t kLowBytes[9] = {0,
+                                        0xFFULL,
+                                        0xFFFFULL,
+                                        0xFFFFFFULL,
+                                        0xFFFFFFFFULL,
+                                        0xFFFFFFFFFFULL,
+                                        0xFFFFFFFFFFFFULL,
+                                        0xFFFFFFFFFFFFFFULL,
+                                        ~0ULL};
+constexpr bool kSwar = std::endian::native == std::endian::little;
+
+[[gnu::always_inline]] inline std::uint64_t load8(const char* p, const char* end) {
+    std::uint64_t x = 0;
+    if (end - p >= 8) [[likely]] std::memcpy(&x, p, 8);
+    else std::memcpy(&x, p, static_cast<std::size_t>(end - p));
+    return x;
+}
+
+// Number of leading bytes of x that are '0'..'9' (0..8). The test yields a
+// nonzero high nibble bit in every byte that is not a digit; a carry out of
+// a non-digit byte only reaches the bytes after it.
+[[gnu::always_inline]] inline int leading_digits(std::uint64_t x) {
+    const std::uint64_t bad = ((x & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL) |
+                              (((x + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL);
+    return bad ? std::countr_zero(bad) >> 3 : 8;
+}
+
+// The value of the k (1..8) digits in the low bytes of x (the first digit
+// in the lowest byte); the bytes above them are ignored.
+[[gnu::always_inline]] inline std::uint64_t digits_value(std::uint64_t x, int k) {
+    // The digits moved to the top, zeros (digit 0) before them.
+    std::uint64_t d = (x & 0x0F0F0F0F0F0F0F0FULL) << (8 * (8 - k));
+    d = d * 10 + (d >> 8);
+    return (((d & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+            (((d >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+           32;
+}
+
+// Appends the digits from p to w (w = w * 10^n + digits); returns the end of
+// the run. n counts every digit, so n > 19 means w has wrapped.
+[[gnu::always_inline]] inline const char* scan_digits(const char* p, const char* end, std::uint64_t& w, int& n) {
+    if constexpr (kSwar) {
+        for (;;) {
+            const std::uint64_t x = load8(p, end);
+            const int k = leading_digits(x);
+            if (k == 0) return p;
+            w = w * kPow10u[k] + digits_value(x, k);
+            n += k;
+            p += k;
+            if (k < 8) return p;
+        }
+    } else {
+        for (; p < end && static_cast<unsigned>(*p - '0') < 10; ++p, ++n) w = w * 10 + static_cast<std::uint64_t>(*p - '0');
+        return p;
+    }
+}
+
+// The mantissa from p: digits [. digits] into the integer w, with the count
+// of its digits and of those after the point. Returns the end of the scan.
+[[gnu::always_inline]] inline const char* scan_mantissa(const char* p, const char* end, std::uint64_t& w, int& digits,
+                                                        int& frac) {
+    if constexpr (kSwar) {
+        // At most eight digits in all, with or without a point: one conversion
+        // of the digits joined in one word.
+        const std::uint64_t x = load8(p, end);
+        const int k = leading_digits(x);
+        if (k < 8 && static_cast<char>(x >> (8 * k)) == '.') {
+            const std::uint64_t y = load8(p + k + 1, end);
+            const int f = leading_digits(y);
+            const int n = k + f;
+            if (f < 8 && n <= 8 && n > 0) {
+                w = digits_value((x & kLowBytes[k]) | ((y & kLowBytes[f]) << (8 * k)), n);
+                digits = n;
+                frac = f;
+                return p + n + 1;
+            }
+        } else if (k > 0 && k < 8) {
+            w = digits_value(x, k);
+            digits = k;
+            frac = 0;
+            return p + k;
+        }
+    }
+    w = 0;
+    digits = 0;
+    frac = 0;
+    p = scan_digits(p, end, w, digits);
+    if (p < end && *p == '.') {
+        p = scan_digits(p + 1, end, w, frac);
+        digits += frac;
+    }
+    return p;
+}
+
 // The common short numbers in one pass: when the significant digits form an
 // integer w exact in T and the power of ten is exact in T too, w * 10^e (or
 // w / 10^-e) is a single correctly rounded operation. Scans from p up to the
 // end of the item (a blank, comma, semicolon, slash or end); returns the
 // stop position, or nullptr when the item is not such a number.
 template <class T>
-const char* fast_real(const char* p, const char* end, T& v) {
+[[gnu::always_inline]] inline const char* fast_real(const char* p, const char* end, T& v) {
     bool neg = false;
     if (p < end && (*p == '-' || *p == '+')) neg = *p++ == '-';
     // Up to 19 digits (leading zeros included) fit the 64-bit integer w.
-    std::uint64_t w = 0;
-    const char* const d0 = p;
-    for (; p < end && static_cast<unsigned>(*p - '0') < 10; ++p) w = w * 10 + static_cast<std::uint64_t>(*p - '0');
-    int digits = static_cast<int>(p - d0);
-    int adj = 0;
-    if (p < end && *p == '.') {
-        const char* const f0 = ++p;
-        for (; p < end && static_cast<unsigned>(*p - '0') < 10; ++p) w = w * 10 + static_cast<std::uint64_t>(*p - '0');
-        adj = -static_cast<int>(p - f0);
-        digits -= adj;
-    }
+    std::uint64_t w;
+    int digits, frac;
+    p = scan_mantissa(p, end, w, digits, frac);
+    const int adj = -frac;
     if (digits == 0 || digits > 19) return nullptr;
     int ex = 0;
     if (p < end && !ends_token(*p)) {
@@ -295,7 +389,7 @@ ReadStatus ListReader::finish(Item kind, std::string_view token) {
 
 template <class T>
 ReadStatus ListReader::read_real(T& v) {
-    if (repeat_ == 0 && !ended_) {
+    if (repeat_ == 0 && !ended_) [[likely]] {
         // A plain number scanned and converted in one pass.
         const char* const begin = text_.data();
         const char* const end = begin + text_.size();
@@ -311,6 +405,13 @@ ReadStatus ListReader::read_real(T& v) {
             }
         }
     }
+    return read_real_item(v);
+}
+
+// Any other item: the general scanner and conversion, out of line so that
+// the path above stays small.
+template <class T>
+[[gnu::noinline]] ReadStatus ListReader::read_real_item(T& v) {
     std::string_view t;
     Item k = next(t);
     if (k == Item::value && !convert_real(t, v)) k = Item::bad;

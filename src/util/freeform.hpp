@@ -56,6 +56,8 @@ private:
     void skip_separator();
     template <class T>
     ReadStatus read_real(T& v);
+    template <class T>
+    ReadStatus read_real_item(T& v);
     ReadStatus finish(Item kind, std::string_view token);
 };
 
