@@ -22,6 +22,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "util/format.hpp"
@@ -197,30 +198,39 @@ bool run_reference(double& write_s, double& read_s) {
     return write_s > 0 && read_s > 0;
 }
 
-void BM_ReferenceWriteTable(benchmark::State& state) {
+// The reference program's timings (write, read) of three runs, made once
+// for both benchmarks and the ratios; empty when the program is unavailable.
+const std::vector<std::pair<double, double>>& reference_runs() {
+    static const std::vector<std::pair<double, double>> runs = [] {
+        std::vector<std::pair<double, double>> v;
+        for (int i = 0; i < 3; ++i) {
+            double w = 0, r = 0;
+            if (!run_reference(w, r)) return std::vector<std::pair<double, double>>{};
+            v.emplace_back(w, r);
+        }
+        return v;
+    }();
+    return runs;
+}
+
+void reference_bench(benchmark::State& state, bool read, std::int64_t items) {
+    const auto& runs = reference_runs();
+    std::size_t k = 0;
     for (auto _ : state) {
-        double w = 0, r = 0;
-        if (!run_reference(w, r)) {
+        if (runs.empty()) {
             state.SkipWithError("gfortran reference program unavailable");
             return;
         }
-        state.SetIterationTime(w);
+        const auto& run = runs[k++ % runs.size()];
+        state.SetIterationTime(read ? run.second : run.first);
     }
-    state.SetItemsProcessed(state.iterations() * kRows * (kCols + 1));
+    state.SetItemsProcessed(state.iterations() * items);
 }
+
+void BM_ReferenceWriteTable(benchmark::State& state) { reference_bench(state, false, std::int64_t{kRows} * (kCols + 1)); }
 BENCHMARK(BM_ReferenceWriteTable)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
-void BM_ReferenceReadData(benchmark::State& state) {
-    for (auto _ : state) {
-        double w = 0, r = 0;
-        if (!run_reference(w, r)) {
-            state.SkipWithError("gfortran reference program unavailable");
-            return;
-        }
-        state.SetIterationTime(r);
-    }
-    state.SetItemsProcessed(state.iterations() * kLines * (kValues + 1));
-}
+void BM_ReferenceReadData(benchmark::State& state) { reference_bench(state, true, std::int64_t{kLines} * (kValues + 1)); }
 BENCHMARK(BM_ReferenceReadData)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // Best processor time of n runs.
@@ -239,12 +249,11 @@ double best_of(int n, auto&& fn) {
 void report() {
     const Setup& s = setup();
     double rw = 1e30, rr = 1e30;
-    for (int i = 0; i < 3; ++i) {
-        double w = 0, r = 0;
-        if (!run_reference(w, r)) {
-            std::printf("reference program unavailable: no ratios\n");
-            return;
-        }
+    if (reference_runs().empty()) {
+        std::printf("reference program unavailable: no ratios\n");
+        return;
+    }
+    for (const auto& [w, r] : reference_runs()) {
         rw = std::min(rw, w);
         rr = std::min(rr, r);
     }

@@ -1171,6 +1171,12 @@ private:
         skip();
         return i_ < s_.size() && up(s_[i_]) == c;
     }
+    // Takes the letter c when it comes next.
+    bool accept(char c) {
+        if (!peek(c)) return false;
+        ++i_;
+        return true;
+    }
     bool literal(Node& n, std::string& err) {
         const char q = s_[i_++];
         n.op = Op::Lit;
@@ -1214,8 +1220,7 @@ private:
             n.op = Op::I;
             if (!number(w, err)) return false;
             n.w = static_cast<int>(w);
-            if (peek('.')) {
-                ++i_;
+            if (accept('.')) {
                 if (!number(d, err)) return false;
                 n.d = static_cast<int>(d);
                 if (w > 0 && d > w) return fail(err, "the minimum digits of I exceed its width");
@@ -1225,19 +1230,16 @@ private:
         case 'D':
         case 'E':
         case 'G':
-            if (c == 'E' && peek('N')) {
-                ++i_;
+            if (c == 'E' && accept('N')) {
                 n.op = Op::EN;
-            } else if (c == 'E' && peek('S')) {
-                ++i_;
+            } else if (c == 'E' && accept('S')) {
                 n.op = Op::ES;
             } else {
                 n.op = c == 'F' ? Op::F : c == 'D' ? Op::D : c == 'E' ? Op::E : Op::G;
             }
             if (!number(w, err)) return false;
             if (w == 0 && n.op != Op::F) return fail(err, "this descriptor needs a positive width");
-            if (!peek('.')) return fail(err, "a '.' and the number of decimals are missing");
-            ++i_;
+            if (!accept('.')) return fail(err, "a '.' and the number of decimals are missing");
             if (!number(d, err)) return false;
             n.w = static_cast<int>(w);
             n.d = static_cast<int>(d);
@@ -1271,14 +1273,7 @@ private:
             return true;
         case 'T':
             if (!no_count("T")) return false;
-            n.op = Op::T;
-            if (peek('L')) {
-                ++i_;
-                n.op = Op::TL;
-            } else if (peek('R')) {
-                ++i_;
-                n.op = Op::TR;
-            }
+            n.op = accept('L') ? Op::TL : accept('R') ? Op::TR : Op::T;
             if (!number(w, err)) return false;
             if (w == 0) return fail(err, "a tab needs a positive position or count");
             n.w = static_cast<int>(w);
@@ -1286,19 +1281,13 @@ private:
             return true;
         case 'S':
             if (!no_count("S, SP or SS")) return false;
-            n.op = Op::SignS;
-            if (peek('P')) {
-                ++i_;
-                n.op = Op::SignSP;
-            } else if (peek('S')) {
-                ++i_;
-            }
+            n.op = accept('P') ? Op::SignSP : Op::SignS;
+            if (n.op == Op::SignS) accept('S');
             n.rep = 1;
             return true;
         case 'B':
             if (!no_count("BN or BZ")) return false;
-            if (peek('N') || peek('Z')) {
-                ++i_;
+            if (accept('N') || accept('Z')) {
                 n.op = Op::Blank;
                 n.rep = 1;
                 return true;
