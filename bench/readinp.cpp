@@ -14,6 +14,7 @@
 
 #include "input/keylist.hpp"
 #include "input/model_input.hpp"
+#include "util/fields.hpp"
 
 namespace {
 

@@ -6,7 +6,8 @@
 #include "frame/last_message.hpp"
 #include "input/keylist.hpp"
 #include "morvane.h"
-#include "output/obs.hpp"
+#include "input/getobs.hpp"
+#include "output/prepobs.hpp"
 
 extern "C" {
 

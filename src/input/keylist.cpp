@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "util/fields.hpp"
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
 #include "util/textfile.hpp"
@@ -134,21 +135,9 @@ BadValue::BadValue(std::string keyword, std::string value)
       keyword_(std::move(keyword)),
       value_(std::move(value)) {}
 
-std::string_view field_text(const char* field, std::size_t width) {
-    const void* zero = std::memchr(field, 0, width);
-    const std::size_t len = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : width;
-    return trim_right(std::string_view(field, len));
-}
-
-void set_field(char* field, std::size_t width, std::string_view text) {
-    const std::size_t n = std::min(width, text.size());
-    if (n > 0) std::memcpy(field, text.data(), n);
-    std::memset(field + n, ' ', width - n);
-}
-
 void fil2list(KEYLIST& list) {
     list.n = -1;
-    const std::string file(field_text(list.file, kPathWidth));
+    const std::string file = field_text(list.file);
     auto reader = TextReader::open(file);
     if (!reader) return;  // missing (or unreadable): the list stays empty
 

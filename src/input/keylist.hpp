@@ -47,13 +47,7 @@ private:
     std::string value_;
 };
 
-// ---- record fields ----
-
-// Text of a fixed-width record field: the bytes up to the first zero byte
-// (a C caller's terminator), trailing blanks removed.
-std::string_view field_text(const char* field, std::size_t width);
-// Writes text into a fixed-width field, cut or blank-padded.
-void set_field(char* field, std::size_t width, std::string_view text);
+// ---- entries ----
 
 // KEY(i) and LINE(i) of 1-based entry i, as stored (blank-padded).
 inline std::string_view key_of(const KEYLIST& list, int i) { return {list.key[i - 1], kKeyWidth}; }

@@ -4,6 +4,7 @@
 
 #include "input/keylist.hpp"
 #include "input/varin.hpp"
+#include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/strings.hpp"
 
@@ -28,7 +29,7 @@ void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::in
         std::string value = tidy(line_of(list, ind));
         if (!series_constant_chars(value)) {
             // A data-file reference: completed with the input file's directory.
-            value = pathjoin(tidy(std::string_view(list.dir, kPathWidth)), value);
+            value = pathjoin(field_text(list.dir), value);
             set_field(list.line[ind - 1], kLineWidth, value);
             value = std::string(line_of(list, ind));
         }

@@ -8,6 +8,7 @@
 
 #include "input/keylist.hpp"
 #include "util/bytevec.hpp"
+#include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/strings.hpp"
 
@@ -107,7 +108,7 @@ constexpr std::size_t kx(int i, int j) { return static_cast<std::size_t>((i - 1)
 
 std::string read_soil(const SoilInput& in) {
     KEYLIST& list = *in.list;
-    const Model model = model_of(std::string_view(list.name, sizeof list.name));
+    const Model model = model_of(field_text(list.name));
     if (model == Model::unknown) return "xREADINP: Unknown model!";
     const bool olu = model == Model::olu;
     const bool kesto_family = model == Model::kesto || model == Model::kesto2;
@@ -254,25 +255,25 @@ std::string read_soil(const SoilInput& in) {
     getint(list, "AddSO4ss", *in.addso4ss, 0);
 
     // Monitoring file: the caller's path, else monfile, else the model name.
-    const std::string dir = tidy(std::string_view(list.dir, sizeof list.dir));
+    const std::string dir = field_text(list.dir);
     {
-        std::string path = tidy(std::string_view(in.mon->path, sizeof in.mon->path));
+        std::string path = field_text(in.mon->path);
         if (is_blank(path)) {
             if (keyfind(list, "monfile", ind)) {
                 path = std::string(trim_right(tidy(line_of(list, ind))));
                 list.got[ind - 1] = kTaken;
             } else {
-                path = std::string(trim_right(std::string_view(list.name, sizeof list.name))) + ".mon";
+                path = field_text(list.name) + ".mon";
                 append_default(list, "monfile");
             }
         }
-        set_field(in.mon->path, sizeof in.mon->path, pathjoin(dir, path));
+        set_field(in.mon->path, pathjoin(dir, path));
         in.mon->active = kTrue;
     }
 
     // Balance file.
     if (keyfind(list, "balfile", ind) && !is_blank(tidy(line_of(list, ind)))) {
-        set_field(in.bal->path, sizeof in.bal->path, pathjoin(dir, tidy(line_of(list, ind))));
+        set_field(in.bal->path, pathjoin(dir, tidy(line_of(list, ind))));
         in.bal->active = kTrue;
         list.got[ind - 1] = kTaken;
     }
@@ -327,7 +328,7 @@ namespace {
 
 std::string read_water(const WaterInput& in) {
     KEYLIST& list = *in.list;
-    const Model model = model_of(std::string_view(list.name, sizeof list.name));
+    const Model model = model_of(field_text(list.name));
     if (model != Model::olu && model != Model::kesto) return "xREADINPw: Unknown model!";
 
     getreal(list, "Area_c", *in.area_c, 0.0f);

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "morvane.h"
-#include "output/obs.hpp"
+#include "input/getobs.hpp"
 
 namespace morvane {
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "util/bytevec.hpp"
+#include "util/fields.hpp"
 #include "util/format.hpp"
 #include "util/strings.hpp"
 #include "util/textfile.hpp"
@@ -13,23 +14,17 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kPrefix = "xMONWRITE: ";
-constexpr std::size_t kNameWidth = 8;
 constexpr std::size_t kFormatWidth = 32;
 constexpr int kHeadingsPerLine = 99;
 constexpr std::string_view kHeadingStart = "!count        ,time";
 // With the default format one record holds the counter and 99 reals.
 constexpr std::int32_t kDefaultMaxColumns = 98;
 
-std::string rtrim(std::string_view s) { return std::string(trim_right(s)); }
-
-// Column names: TIDY of the 8-character names, padding kept.
-std::string column_name(const VarDescriptor& v) { return tidy(std::string_view(v.name, kNameWidth)); }
-
 // The data format: the first 32 characters of fmt, the default when blank.
 std::string data_format(const SeriesSpec& mon) {
-    std::string text = tidy(std::string_view(mon.fmt, kFormatWidth));
+    std::string text = field_text(mon.fmt, kFormatWidth);
     if (is_blank(text)) return kMonDefaultFormat;
-    return rtrim(text);
+    return text;
 }
 
 // "xMONWRITE: Bad format <text>: <reason>", the engine's own mention of the
@@ -91,24 +86,24 @@ std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescript
         if (!format || !why.empty()) return bad_format(ftext, why);
     }
 
-    const std::string path = rtrim(byte2str(mon.path, sizeof mon.path));
+    const std::string path = field_text(mon.path);
     TextWriter out;
     if (!out.open(path)) return fail("Cannot write file " + path);
     std::string& buf = out.buffer();
 
     std::vector<std::string> names(ncol);
-    for (std::size_t i = 0; i < ncol; ++i) names[i] = column_name(vars[ivar[i] - 1]);
+    for (std::size_t i = 0; i < ncol; ++i) names[i] = tidy_field(vars[ivar[i] - 1].name);  // padding kept
 
     if (mon.opt != 'p') {
         buf += '!';
-        buf += rtrim(byte2str(title, kMessageBytes));
+        buf += trim_right(byte2str(title, kMessageBytes));
         buf += '\n';
         for (std::size_t i = 0; i < ncol; ++i) {
             const VarDescriptor& v = vars[ivar[i] - 1];
             buf += '!';
             buf += names[i];
             buf += ": ";
-            buf += rtrim(tidy(std::string_view(v.description, sizeof v.description)));
+            buf += trim_right(tidy_field(v.description));
             buf += '\n';
         }
     }

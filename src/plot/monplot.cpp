@@ -10,17 +10,14 @@
 #include "plot/overlay.hpp"
 #include "plot/panes.hpp"
 #include "postscript/postscript.hpp"
+#include "util/fields.hpp"
+#include "util/numeric.hpp"
 #include "util/strings.hpp"
 
 namespace morvane {
 namespace {
 
 constexpr std::string_view kPrefix = "xMonplot: ";
-
-// Nearest integer, halves away from zero.
-std::int32_t nint(float v) { return static_cast<std::int32_t>(std::lround(v)); }
-
-std::string fixed_field(const char* p, std::size_t n) { return std::string(p, n); }
 
 // The checks made before any file is touched; "" when the page can be drawn.
 // The limits of the page come first, in the order the page needs them, then
@@ -76,8 +73,8 @@ std::string monplot(const MonplotArgs& a) {
     for (std::size_t i = 0; i < nv; ++i) {
         const VarDescriptor& v = a.vars[a.ivar[i] - 1];
         const int w = a.iwin[i] - 1;
-        names[i] = tidy(fixed_field(v.name, sizeof v.name));
-        legends[i] = tidy(fixed_field(v.description, sizeof v.description));
+        names[i] = tidy_field(v.name);
+        legends[i] = tidy_field(v.description);
         ++win.wcount[w];
         win.wmin[w] = std::min(win.wmin[w], v.ymin);
         win.wmax[w] = std::max(win.wmax[w], v.ymax);
@@ -123,7 +120,7 @@ std::string monplot(const MonplotArgs& a) {
     const float hy = 0.5f * static_cast<float>(a.nstep) * win.xs;
 
     // Panes: grid, reference year, zero line, frame, labels and legend.
-    const std::string xlabfmt = fixed_field(ps.xlabfmt, sizeof ps.xlabfmt);
+    const std::string xlabfmt = field_text(ps.xlabfmt);
     std::size_t next_legend = 0;
     for (int w = 1; w <= nw; ++w) {
         const float x = win.px[w - 1], y = win.py[w - 1];
@@ -192,7 +189,7 @@ std::string monplot(const MonplotArgs& a) {
     for (std::size_t i = 0; i < a.runs.size() && i < kDashTab.size(); ++i) {
         const SeriesSpec& r = a.runs[i];
         if ((r.active & 1) == 0) break;
-        const std::string path(trim_right(tidy(byte2str(r.path, sizeof r.path))));
+        const std::string path = field_text(r.path);
         const ComparisonRun run{path, names, a.iwin, a.cumul, a.nacc, a.lwid[i] * 1.6f, kDashTab[i]};
         if (plotcomp(dev, win, run) != 0) {
             // The page stays unfinished; what was drawn is kept.

@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "output/obs.hpp"
+#include "output/prepobs.hpp"
 
 namespace morvane {
 

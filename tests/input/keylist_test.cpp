@@ -10,6 +10,7 @@
 
 #include "input/keylist.hpp"
 #include "support/test_support.hpp"
+#include "util/fields.hpp"
 
 namespace morvane {
 namespace {

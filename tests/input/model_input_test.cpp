@@ -11,6 +11,7 @@
 
 #include "input/keylist.hpp"
 #include "support/test_support.hpp"
+#include "util/fields.hpp"
 #include "util/strings.hpp"
 
 namespace morvane {

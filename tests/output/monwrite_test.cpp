@@ -11,8 +11,8 @@
 #include <random>
 #include <sstream>
 
-#include "input/keylist.hpp"
 #include "support/test_support.hpp"
+#include "util/fields.hpp"
 
 namespace morvane {
 namespace {
