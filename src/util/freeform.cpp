@@ -9,6 +9,8 @@
 #include <limits>
 #include <system_error>
 
+#include "util/format/pow10.hpp"
+
 namespace morvane {
 
 namespace {
@@ -51,16 +53,14 @@ bool equals_nocase(std::string_view s, std::string_view word) {
 // a letter e, d or q (any case) with an optional sign, or a sign alone, then
 // digits; or a signed INF, INFINITY, NAN, NAN(...). The digits are handed to
 // std::from_chars in its own syntax, so the result is correctly rounded.
-// Powers of ten exact in float (10^0..10^10) and in double (10^0..10^22).
-constexpr float kPow10f[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-constexpr double kPow10d[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// The fast path needs the powers of ten exact: in float up to 10^10, in
+// double up to 10^22.
+static_assert(kPow10f[10] == 1e10f && kPow10d[22] == 1e22);
 
 // Runs of digits eight characters at a time: the eight bytes from p (bytes
 // past the end read as zero, which is not a digit) are tested together, and
 // up to eight digits combined into their value by three multiplications.
 // Byte order matters, so other machines take the loop.
-constexpr std::uint64_t kPow10u[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 constexpr std::uint64_t kLowBytes[9] = {0,
                                         0xFFULL,
                                         0xFFFFULL,
