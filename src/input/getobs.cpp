@@ -11,7 +11,6 @@
 namespace morvane {
 namespace {
 
-constexpr std::int32_t kTrue = -1;
 constexpr std::size_t kColItemWidth = 32;
 
 bool constant_chars(std::string_view s) {

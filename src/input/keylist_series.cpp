@@ -4,6 +4,7 @@
 
 #include "input/keylist.hpp"
 #include "input/varin.hpp"
+#include "util/error.hpp"
 #include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/strings.hpp"
@@ -33,8 +34,9 @@ void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::in
             set_field(list.line[ind - 1], kLineWidth, value);
             value = std::string(line_of(list, ind));
         }
-        std::string msg = varin01(value, n0, nb, ne, ns, kSeriesMissing, vec);
-        if (!is_blank(msg)) tsmsg = std::move(msg);
+        // A series that cannot be read is reported; the reading goes on.
+        std::string msg = message_of([&] { varin01(value, n0, nb, ne, ns, kSeriesMissing, vec); });
+        if (!msg.empty()) tsmsg = std::move(msg);
         return;
     }
     if (!dflt) return;

@@ -6,11 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
-#include <stdexcept>
 #include <type_traits>
 #include <vector>
 
-#include "util/bytevec.hpp"
+#include "util/error.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/freeform.hpp"
@@ -142,41 +141,41 @@ std::string iw(std::int64_t v, int w) {
     return out;
 }
 
-std::string file_message(const std::string& file, std::string_view what) {
-    return message_text("xVARIN01: File " + file + ": " + std::string(what));
+[[noreturn]] void file_failure(const std::string& file, std::string_view what) {
+    throw Error("xVARIN01: File " + file + ": " + std::string(what));
 }
 
-std::string read_series(const std::string& text, std::int32_t n0, std::int32_t iyrb, std::int32_t iyre,
+void read_series(const std::string& text, std::int32_t n0, std::int32_t iyrb, std::int32_t iyre,
                         std::int32_t ns, float rmiss, std::span<float> vec) {
     const std::int64_t steps = (std::int64_t{iyre} - iyrb + 1) * ns;  // the run's steps
     const std::int64_t first = std::int64_t{iyrb} - n0;                // VEC(IYRB) in vec
 
     // Constant: every step of the run.
     if (constant_text(text)) {
-        if (is_blank(text)) return "xVARIN01: No value given!";
+        if (is_blank(text)) throw Error("xVARIN01: No value given!");
         float v = 0.0f;
         ListReader in(text);
         if (in.read(v) != ReadStatus::ok)
-            return message_text("xVARIN01: Bad value  " + std::string(trimmed(text)) + "  !");
+            throw Error("xVARIN01: Bad value  " + std::string(trimmed(text)) + "  !");
         for (std::int64_t i = 0; i < steps; ++i) vec[static_cast<std::size_t>(first + i)] = v;
-        return {};
+        return;
     }
 
     const std::vector<std::string> parts = splitat(text, ';', 2);
     if (ischar(parts[0], '=')) {
         vec[static_cast<std::size_t>(first)] = kMarker;
-        return {};
+        return;
     }
     // The file name without its surrounding blanks.
     const std::string file(trimmed(parts[0]));
-    if (!file_exists(file)) return message_text("xVARIN01: File  " + file + "  does not exist!");
+    if (!file_exists(file)) throw Error("xVARIN01: File  " + file + "  does not exist!");
     const ColumnSpec col = parsecol(parts[1]);
 
     std::optional<TextReader> reader = TextReader::open(file);
-    if (!reader) return message_text("xVARIN01: File  " + file + "  cannot be read!");
+    if (!reader) throw Error("xVARIN01: File  " + file + "  cannot be read!");
     TextReader& r = *reader;
     const int ncom = skipcom(r, '!');
-    if (ncom < 0) return message_text("xVARIN01: File  " + file + "  holds no data!");
+    if (ncom < 0) throw Error("xVARIN01: File  " + file + "  holds no data!");
 
     int c = col.icol;
     if (col.isname) {
@@ -191,7 +190,7 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
         }
         c = wordidx(header, col.cname, std::string_view(" \0\t,", 4)) - 1;
         if (c < 0)
-            return message_text("xVARIN01: Column with name  " + col.cname + "  not found in  " + file);
+            throw Error("xVARIN01: Column with name  " + col.cname + "  not found in  " + file);
     }
 
     // One pass: the span of valid data, the group check, and the valid values.
@@ -206,13 +205,13 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
         std::int32_t y = 0;
         float v = 0.0f;
         if (read_line(line, c, y, v) != LineResult::ok)
-            return file_message(file, "Bad data in line" + iw(static_cast<std::int64_t>(r.line_number()), 6));
+            file_failure(file, "Bad data in line" + iw(static_cast<std::int64_t>(r.line_number()), 6));
         int k = 1;
         if (ns > 1) {
             k = ++n;
             if (n == 1) y1 = y;
             if (n == ns) {
-                if (y != y1) return file_message(file, "Wrong number of data in year" + iw(y1, 5) + " (?)");
+                if (y != y1) file_failure(file, "Wrong number of data in year" + iw(y1, 5) + " (?)");
                 n = 0;
             }
         }
@@ -222,11 +221,11 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
             entries.push_back({y, k, v});
         }
     }
-    if (entries.empty()) return file_message(file, "No data in column" + iw(c, 4));
+    if (entries.empty()) file_failure(file, "No data in column" + iw(c, 4));
 
     // The table D(1..NS, YB..YE), one row of years per step, all missing.
     const std::uint64_t years = static_cast<std::uint64_t>(std::int64_t{ye} - yb + 1);
-    if (years * static_cast<std::uint64_t>(ns) > std::vector<float>().max_size()) return "xVARIN01: Out of memory!";
+    if (years * static_cast<std::uint64_t>(ns) > std::vector<float>().max_size()) throw Error("xVARIN01: Out of memory!");
     const std::size_t ny = static_cast<std::size_t>(years);
     std::vector<float> table(static_cast<std::size_t>(ns) * ny, rmiss + rmiss);
     for (const Entry& e : entries) {
@@ -238,30 +237,27 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
 
     for (std::int32_t k = 1; k <= ns; ++k) {
         const std::span<float> row(table.data() + static_cast<std::size_t>(k - 1) * ny, ny);
-        if (vecintp(yb, yb, ye, rmiss, row) != 0) return "xVARIN01: Error in vecintp!";
+        if (vecintp(yb, yb, ye, rmiss, row) != 0) throw Error("xVARIN01: Error in vecintp!");
         for (std::int64_t y = iyrb; y <= iyre; ++y)
             vec[static_cast<std::size_t>(first + (y - iyrb) * ns + k - 1)] = row[static_cast<std::size_t>(y - yb)];
     }
-    return {};
 }
 
 }  // namespace
 
-std::string varin01(std::string_view text, std::int32_t n0, std::int32_t iyrb, std::int32_t iyre, std::int32_t ns,
-                    float rmiss, std::span<float> vec) {
-    if (iyrb < n0) return "xVARINO1: iyrb < n0!";
+void varin01(std::string_view text, std::int32_t n0, std::int32_t iyrb, std::int32_t iyre, std::int32_t ns,
+             float rmiss, std::span<float> vec) {
+    if (iyrb < n0) throw Error("xVARINO1: iyrb < n0!");
     // Checks of this library's own: a step count below 1 has no meaning, and
     // the series must hold the run (the first step at least, for the marker).
-    if (ns < 1) return "xVARIN01: ns < 1!";
+    if (ns < 1) throw Error("xVARIN01: ns < 1!");
     const std::int64_t steps = std::max<std::int64_t>((std::int64_t{iyre} - iyrb + 1) * ns, 1);
     if (std::int64_t{iyrb} - n0 + steps > static_cast<std::int64_t>(vec.size()))
-        return "xVARIN01: Series array too short for the run!";
+        throw Error("xVARIN01: Series array too short for the run!");
     try {
-        return read_series(tidy(text), n0, iyrb, iyre, ns, rmiss, vec);
+        read_series(tidy(text), n0, iyrb, iyre, ns, rmiss, vec);
     } catch (const std::bad_alloc&) {
-        return "xVARIN01: Out of memory!";
-    } catch (const std::length_error&) {
-        return "xVARIN01: Out of memory!";
+        throw Error("xVARIN01: Out of memory!");
     }
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "util/error.hpp"
 #include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/freeform.hpp"
@@ -29,17 +30,9 @@ bool skip_and_read(ListReader& r, int skip, float& v) {
 ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye) {
     ObsFile out;
     const std::string path = field_text(spec.path);
-    if (!file_exists(path)) {
-        out.msg = message_text("xFile  " + path + "  not found");
-        return out;
-    }
-    auto reader = TextReader::open(path);
-    if (!reader) {
-        // Present but unreadable: reported like a missing file.
-        out.msg = message_text("xFile  " + path + "  not found");
-        return out;
-    }
-    out.found = true;
+    // Present but unreadable: reported like a missing file.
+    auto reader = file_exists(path) ? TextReader::open(path) : std::nullopt;
+    if (!reader) throw Error("xFile  " + path + "  not found");
 
     const int icol1 = spec.icol1;
     const int icol2 = spec.icol2;

@@ -19,9 +19,8 @@ struct ObsPoint {
 };
 
 struct ObsFile {
-    bool found = false;           // false: the file does not exist (nothing read)
     std::vector<ObsPoint> points;  // the observations kept, in file order
-    std::string msg;              // "" on success
+    std::string msg;              // "", or the message of the last line that could not be read
 };
 
 // PREPOBS: reads the observation file spec.path: data lines give the time
@@ -31,6 +30,7 @@ struct ObsFile {
 // Comment lines ("!" in column 1) and blank lines are passed over. A data line
 // that cannot be read (too few items, an item that is not a number) is
 // skipped, the rest still read, and the message names the last such line.
+// A file that does not exist (or cannot be read) throws Error.
 ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye);
 
 }  // namespace morvane

@@ -10,6 +10,7 @@
 #include "plot/overlay.hpp"
 #include "plot/panes.hpp"
 #include "postscript/postscript.hpp"
+#include "util/error.hpp"
 #include "util/fields.hpp"
 #include "util/numeric.hpp"
 #include "util/strings.hpp"
@@ -53,12 +54,12 @@ std::string check(const MonplotArgs& a, std::int32_t y0, std::int32_t y1) {
 
 std::string monplot(const MonplotArgs& a) {
     // Step 2: nothing to draw.
-    if (a.nv < 0) return std::string(kPrefix) + "NV below 0!";
+    if (a.nv < 0) throw Error(std::string(kPrefix) + "NV below 0!");
     if (a.nv == 0 || is_blank(a.psfile)) return {};
     const PlotSettings& ps = *a.pset;
     const std::int32_t y0 = nint(ps.year0);
     const std::int32_t y1 = nint(ps.year1);
-    if (std::string m = check(a, y0, y1); !m.empty()) return m;
+    if (std::string m = check(a, y0, y1); !m.empty()) throw Error(m);
 
     // Window ranges; the names and legend texts in plotted-variable order.
     PlotWindows win;
@@ -83,7 +84,7 @@ std::string monplot(const MonplotArgs& a) {
     const std::int32_t nw = *std::max_element(a.iwin.begin(), a.iwin.end());
     for (int w = 0; w < nw; ++w)
         if (win.wmax[w] == win.wmin[w])
-            return std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has ymin = ymax!";
+            throw Error(std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has ymin = ymax!");
 
     // Layout: pane corners measured from the top, turned into page heights
     // of the panes' lower edges.
@@ -107,7 +108,7 @@ std::string monplot(const MonplotArgs& a) {
     psdev dev;
     dev.file = fit(a.psfile, 128);
     if (!psopen_n(dev, "by Monplot", 0.0f, 0.0f, 1.0f, h, 1.0f))
-        return message_text(std::string(kPrefix) + "Cannot write file " + std::string(trim_right(a.psfile)));
+        throw Error(std::string(kPrefix) + "Cannot write file " + std::string(trim_right(a.psfile)));
     psfont(dev, 20);
 
     // Page head.
@@ -194,7 +195,7 @@ std::string monplot(const MonplotArgs& a) {
         if (plotcomp(dev, win, run) != 0) {
             // The page stays unfinished; what was drawn is kept.
             dev.keep_unfinished();
-            return std::string("xplotcomp: Error in comparison plot") + i2str(static_cast<int>(i) + 1, 3);
+            throw Error(std::string("xplotcomp: Error in comparison plot") + i2str(static_cast<int>(i) + 1, 3));
         }
     }
 
@@ -202,7 +203,7 @@ std::string monplot(const MonplotArgs& a) {
                      {a.nrec, a.ivar, a.iblk, a.cumul, a.iwin, a.nacc, a.ivlab, a.lwid, a.rgb, a.n0, a.n1, a.time,
                       a.val});
     if (!psclose(dev, "none"))
-        return message_text(std::string(kPrefix) + "Cannot write file " + std::string(trim_right(a.psfile)));
+        throw Error(std::string(kPrefix) + "Cannot write file " + std::string(trim_right(a.psfile)));
     return msg;
 }
 

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "support/test_support.hpp"
+#include "util/error.hpp"
 #include "util/fields.hpp"
 
 namespace morvane {
@@ -47,8 +48,10 @@ struct Table {
     }
     float& at(int j, int v) { return val[static_cast<std::size_t>(v * nt + j)]; }
     std::string write(const SeriesSpec& mon, std::optional<int> nv = {}, std::optional<int> n1 = {}) {
-        return monwrite(mon, title, vars.data(), nv.value_or(static_cast<int>(ivar.size())), ivar.data(), 1,
-                        n1.value_or(nt), iyb, iye, nt, time.data(), val.data());
+        return message_of([&] {
+            monwrite(mon, title, vars.data(), nv.value_or(static_cast<int>(ivar.size())), ivar.data(), 1,
+                     n1.value_or(nt), iyb, iye, nt, time.data(), val.data());
+        });
     }
 };
 

@@ -10,6 +10,7 @@
 #include "morvane.h"
 #include "plot/monplot.hpp"
 #include "support/test_support.hpp"
+#include "util/error.hpp"
 
 namespace morvane::testing {
 
@@ -68,7 +69,7 @@ struct Page {
         r.obsspecs = obs.data();
         return r;
     }
-    std::string draw() const { return monplot(args()); }
+    std::string draw() const { return message_of([&] { return monplot(args()); }); }
 
     // The page's lines after the prolog and its two set-up lines.
     Lines body() const {
