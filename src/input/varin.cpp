@@ -1,12 +1,9 @@
 #include "input/varin.hpp"
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <new>
-#include <type_traits>
 #include <vector>
 
 #include "util/error.hpp"
@@ -36,102 +33,14 @@ struct Entry {
     float value;
 };
 
-enum class LineResult { ok, bad };
-
-template <class T>
-using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
-
-// Reads one item into v; a null value (two commas, r*) is no number here, and
-// is told from a value by reading the item twice into different starting values.
-template <class T>
-bool read_number(ListReader& in, T& v) {
-    ListReader again = in;
-    T a{0}, b{1};
-    if (in.read(a) != ReadStatus::ok) return false;
-    again.read(b);
-    if (std::bit_cast<Bits<T>>(a) != std::bit_cast<Bits<T>>(b)) return false;  // null: left unchanged
-    v = a;
-    return true;
-}
-
 // Reads the year and the value of column c (the c-th number after the year;
-// c < 2 is the first) from a data line with the free-format reader. The
-// numbers between are read and dropped; a null value among them is allowed.
-LineResult read_line_free(std::string_view line, int c, std::int32_t& year, float& value) {
+// c < 2 is the first) from a data line. The numbers between are passed over
+// (a null value among them is allowed); a null year or value makes the line bad.
+bool read_line(std::string_view line, int c, std::int32_t& year, float& value) {
     ListReader in(line);
-    if (!read_number(in, year)) return LineResult::bad;
-    float skipped = 0.0f;
-    for (int i = 1; i < c; ++i)
-        if (in.read(skipped) != ReadStatus::ok) return LineResult::bad;
-    if (!read_number(in, value)) return LineResult::bad;
-    return LineResult::ok;
-}
-
-bool digit(char ch) { return static_cast<unsigned char>(ch - '0') < 10; }
-bool gap(char ch) { return ch == ' ' || ch == '\t'; }
-
-// The end of the plain number that starts at p ([sign] digits [. digits]
-// [e|E [sign] digits], or with the digits only after the point), nullptr when
-// none starts there. Only the extent is found; nothing is converted.
-const char* plain_number(const char* p, const char* end, bool integer) {
-    if (p < end && (*p == '+' || *p == '-')) ++p;
-    const char* const first = p;
-    while (p < end && digit(*p)) ++p;
-    if (integer) return p > first ? p : nullptr;
-    bool digits = p > first;
-    if (p < end && *p == '.') {
-        const char* const after = ++p;
-        while (p < end && digit(*p)) ++p;
-        digits = digits || p > after;
-    }
-    if (!digits) return nullptr;
-    if (p < end && (*p == 'e' || *p == 'E')) {
-        ++p;
-        if (p < end && (*p == '+' || *p == '-')) ++p;
-        const char* const exp = p;
-        while (p < end && digit(*p)) ++p;
-        if (p == exp) return nullptr;
-    }
-    return p;
-}
-
-// Reads a data line. Lines of plain numbers separated by blanks, tabs or
-// single commas take a quick path: the numbers before the column are only
-// checked, not converted. Any other form (repeat counts, slashes, semicolons,
-// null values, exponent letters d and D, bad items) goes to the free-format
-// reader whole, which gives the same values and decides what is bad.
-LineResult read_line(std::string_view line, int c, std::int32_t& year, float& value) {
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    const char* p = begin;
-    while (p < end && gap(*p)) ++p;
-    const char* year_at = p;
-    const char* year_end = p;
-    // The year, the skipped numbers, and the value: items 0 .. max(c, 1).
-    const int last = c < 2 ? 1 : c;
-    for (int item = 0;; ++item) {
-        const char* const q = plain_number(p, end, item == 0);
-        if (q == nullptr || (q < end && !gap(*q) && *q != ',')) return read_line_free(line, c, year, value);
-        if (item == 0) year_end = q;
-        if (item == last) {
-            // Plain numbers convert exactly with from_chars, as the free-format
-            // reader does; anything out of range goes to that reader.
-            if (*year_at == '+') ++year_at;
-            if (*p == '+') ++p;
-            const auto ry = std::from_chars(year_at, year_end, year);
-            const auto rv = std::from_chars(p, q, value);
-            if (ry.ec != std::errc() || rv.ec != std::errc()) return read_line_free(line, c, year, value);
-            return LineResult::ok;
-        }
-        // One separator: blanks, at most one comma, blanks.
-        p = q;
-        while (p < end && gap(*p)) ++p;
-        if (p < end && *p == ',') {
-            ++p;
-            while (p < end && gap(*p)) ++p;
-            if (p < end && *p == ',') return read_line_free(line, c, year, value);
-        }
-    }
+    if (in.read(year) != ReadStatus::ok || in.null()) return false;
+    if (c > 1 && in.skip(c - 1) != ReadStatus::ok) return false;
+    return in.read(value) == ReadStatus::ok && !in.null();
 }
 
 // A number of a message, written as under the edit descriptor Iw.
@@ -204,7 +113,7 @@ void read_series(const std::string& text, std::int32_t n0, std::int32_t iyrb, st
         if (is_blank(line)) continue;  // zero bytes and tabs are blanks
         std::int32_t y = 0;
         float v = 0.0f;
-        if (read_line(line, c, y, v) != LineResult::ok)
+        if (!read_line(line, c, y, v))
             file_failure(file, "Bad data in line" + iw(static_cast<std::int64_t>(r.line_number()), 6));
         int k = 1;
         if (ns > 1) {
