@@ -7,6 +7,7 @@
 #include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 
 namespace morvane {
 namespace {

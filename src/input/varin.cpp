@@ -12,6 +12,7 @@
 #include "util/freeform.hpp"
 #include "util/numeric.hpp"
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 #include "util/textfile.hpp"
 
 namespace morvane {

@@ -9,6 +9,7 @@
 #include "util/files.hpp"
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 #include "util/textfile.hpp"
 
 namespace morvane {

@@ -14,6 +14,7 @@
 #include "util/fields.hpp"
 #include "util/numeric.hpp"
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 
 namespace morvane {
 namespace {

@@ -13,6 +13,7 @@
 #include "util/numeric.hpp"
 #include "util/stop.hpp"
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 #include "util/textfile.hpp"
 
 namespace morvane {
