@@ -28,12 +28,7 @@ std::string varin(std::string_view text, std::int32_t n0, std::int32_t iyrb, std
     return message_of([&] { varin01(text, n0, iyrb, iyre, ns, rmiss, vec); });
 }
 
-// Runs a test in its scratch folder, so that file names (and messages) are short.
-struct InFolder {
-    std::filesystem::path old = std::filesystem::current_path();
-    explicit InFolder(const std::string& dir) { std::filesystem::current_path(dir); }
-    ~InFolder() { std::filesystem::current_path(old); }
-};
+using testing::InFolder;
 
 // n data lines "year v" with v = v0, v0 + dv, ...
 std::string lines(int year, int n, int v0, int dv) {
