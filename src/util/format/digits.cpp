@@ -66,11 +66,6 @@ bool round_digits(std::string& s, int keep) {
 // Gives up (false) whenever the operands or the result do not fit; the
 // callers then take the std::to_chars path, which gives the same digits.
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 // Writes q as exactly n digits (zeros in front).
 void put_digits(char* p, std::uint64_t q, int n) {
     int i = n;

@@ -28,8 +28,29 @@ void exact_expansion(double a, std::string& digits, int& point);
 // leading digit (s then starts with '1' and is one digit longer).
 bool round_digits(std::string& s, int keep);
 
+// The two-digit texts 00 .. 99.
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // Writes q as exactly n digits (zeros in front).
 void put_digits(char* p, std::uint64_t q, int n);
+
+// Writes the n lowest digits of q backwards, ending just before c, and drops
+// them from q; returns where they begin.
+inline char* put_digits_back(char* c, std::uint32_t& q, int n) {
+    for (; n >= 2; n -= 2, q /= 100) {
+        c -= 2;
+        c[0] = kDigitPairs[2 * (q % 100)];
+        c[1] = kDigitPairs[2 * (q % 100) + 1];
+    }
+    if (n > 0) {
+        *--c = static_cast<char>('0' + q % 10);
+        q /= 10;
+    }
+    return c;
+}
 
 // q = a * 10^s rounded to nearest, ties to even; a > 0 finite. False (q
 // unset) when the operands or the result do not fit the integer arithmetic.

@@ -43,10 +43,13 @@ inline constexpr std::array<SingleLimits, 10> kSingleLimits = make_single_limits
 // the exact integer rounding decide. Returns false when the general path must
 // do the work.
 // W and D, when not 0, fix w and d at compile time (G13.5, the default of
-// monitoring files, is worth its own instance).
-template <int W = 0, int D = 0>
-bool general_single_fast(char* p, float v, int w_, int d_, int e, bool plus) {
+// monitoring files, is worth its own instance); Plain fixes e = 0 and no plus
+// sign, as the data lines of monitoring files have them.
+template <int W = 0, int D = 0, bool Plain = false>
+[[gnu::noinline]] bool general_single_fast(char* p, float v, int w_, int d_, int e_, bool plus_) {
     const int w = W ? W : w_, d = D ? D : d_;
+    const int e = Plain ? 0 : e_;
+    const bool plus = Plain ? false : plus_;
     if (d < 1 || d > 9 || w > 64) return false;
     const float m = std::fabs(v);
     if (!(m >= std::numeric_limits<float>::min() && m <= std::numeric_limits<float>::max())) return false;
@@ -76,9 +79,9 @@ bool general_single_fast(char* p, float v, int w_, int d_, int e, bool plus) {
         }
         char* c = p + wf;
         auto q32 = static_cast<std::uint32_t>(q);  // q <= 10^9
-        for (int i = 0; i < dec; ++i, q32 /= 10) *--c = static_cast<char>('0' + q32 % 10);
+        c = put_digits_back(c, q32, dec);
         *--c = '.';
-        for (int i = 0; i < ni; ++i, q32 /= 10) *--c = static_cast<char>('0' + q32 % 10);
+        c = put_digits_back(c, q32, ni);
         if (zero) *--c = '0';
         if (sign) c[-1] = sign;
         return true;
@@ -122,7 +125,7 @@ bool general_single_fast(char* p, float v, int w_, int d_, int e, bool plus) {
         std::memcpy(c, et, static_cast<std::size_t>(ne));
     }
     auto q32 = static_cast<std::uint32_t>(q);  // q < 10^9
-    for (int i = 0; i < d; ++i, q32 /= 10) *--c = static_cast<char>('0' + q32 % 10);
+    c = put_digits_back(c, q32, d);
     *--c = '.';
     if (need + 1 <= w) *--c = '0';
     if (sign) c[-1] = sign;
