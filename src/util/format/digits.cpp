@@ -66,126 +66,8 @@ bool round_digits(std::string& s, int keep) {
 // Gives up (false) whenever the operands or the result do not fit; the
 // callers then take the std::to_chars path, which gives the same digits.
 
-// Writes q as exactly n digits (zeros in front).
-void put_digits(char* p, std::uint64_t q, int n) {
-    int i = n;
-    if (q < (1ULL << 32)) {  // 32-bit divisions are cheaper
-        auto q32 = static_cast<std::uint32_t>(q);
-        while (i >= 2) {
-            const std::uint32_t r = q32 % 100;
-            q32 /= 100;
-            i -= 2;
-            std::memcpy(p + i, kDigitPairs + 2 * r, 2);
-        }
-        if (i == 1) p[0] = static_cast<char>('0' + q32 % 10);
-        return;
-    }
-    while (i >= 2) {
-        const auto r = static_cast<std::size_t>(q % 100);
-        q /= 100;
-        i -= 2;
-        std::memcpy(p + i, kDigitPairs + 2 * r, 2);
-    }
-    if (i == 1) p[0] = static_cast<char>('0' + q % 10);
-}
 
 #if defined(__SIZEOF_INT128__) && !defined(MORVANE_NO_INT128)  // the 32-bit build has no 128-bit integers
-__extension__ typedef unsigned __int128 u128;
-
-constexpr std::array<u128, 39> make_pow10() {
-    std::array<u128, 39> t{};
-    u128 v = 1;
-    for (auto& x : t) {
-        x = v;
-        v *= 10;
-    }
-    return t;
-}
-constexpr std::array<u128, 39> kPow10 = make_pow10();
-
-int bit_length(u128 v) {
-    const auto hi = static_cast<std::uint64_t>(v >> 64);
-    if (hi) return 128 - __builtin_clzll(hi);
-    const auto lo = static_cast<std::uint64_t>(v);
-    return lo ? 64 - __builtin_clzll(lo) : 0;
-}
-
-
-// q = a * 10^s rounded to nearest, ties to even; a > 0 finite.
-bool scaled_round(double a, int s, std::uint64_t& q) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &a, 8);
-    const int bexp = static_cast<int>((bits >> 52) & 0x7FF);
-    if (bexp == 0 || bexp == 0x7FF) return false;  // subnormal, infinite
-    std::uint64_t m = (bits & ((1ULL << 52) - 1)) | (1ULL << 52);
-    int e = bexp - 1075;
-    // 64-bit path: most values written have few significant bits (REAL
-    // items widened to double have at most 24) and moderate exponents.
-    {
-        const int tz = __builtin_ctzll(m);
-        const std::uint64_t m64 = m >> tz;
-        const int e64 = e + tz;
-        const int mbits = 64 - __builtin_clzll(m64);
-        if (s >= 0 && s <= 19 && e64 < 0 && e64 > -64 && mbits + kPow10Bits[s] <= 64) {
-            const std::uint64_t n = m64 * kPow10u[s];
-            const int sh = -e64;
-            std::uint64_t q64 = n >> sh;
-            const std::uint64_t rem = n & ((1ULL << sh) - 1);
-            const std::uint64_t half = 1ULL << (sh - 1);
-            if (rem > half || (rem == half && (q64 & 1))) ++q64;
-            q = q64;
-            return true;
-        }
-        if (s < 0 && s >= -19 && e64 >= 0 && mbits + e64 <= 63) {
-            const std::uint64_t n = m64 << e64;
-            const std::uint64_t dv = kPow10u[-s];
-            std::uint64_t q64 = n / dv;
-            const std::uint64_t rem2 = (n % dv) * 2;  // n < 2^63: no overflow
-            if (rem2 > dv || (rem2 == dv && (q64 & 1))) ++q64;
-            q = q64;
-            return true;
-        }
-    }
-    u128 qq;
-    if (s >= 0) {
-        if (s > 22) {  // m * 10^s must stay below 2^127
-            const int tz = __builtin_ctzll(m);
-            m >>= tz;
-            e += tz;
-            if (s > 38 || 64 - __builtin_clzll(m) + bit_length(kPow10[static_cast<std::size_t>(s)]) > 127) return false;
-        }
-        const u128 n = static_cast<u128>(m) * kPow10[static_cast<std::size_t>(s)];
-        if (e >= 0) {
-            if (bit_length(n) + e > 64) return false;
-            qq = n << e;
-        } else {
-            const int sh = -e;
-            if (sh > 126) return false;
-            qq = n >> sh;
-            const u128 rem = n & ((static_cast<u128>(1) << sh) - 1);
-            const u128 half = static_cast<u128>(1) << (sh - 1);
-            qq += static_cast<unsigned>(rem > half) | (static_cast<unsigned>(rem == half) & static_cast<unsigned>(qq & 1));
-        }
-    } else {
-        const int t = -s;
-        if (t > 38) return false;
-        const u128 d = kPow10[static_cast<std::size_t>(t)];
-        u128 n = m, den = d;
-        if (e >= 0) {
-            if (64 - __builtin_clzll(m) + e > 127) return false;
-            n <<= e;
-        } else {
-            if (bit_length(d) - e > 126) return false;
-            den <<= -e;
-        }
-        qq = n / den;
-        const u128 rem2 = (n % den) * 2;
-        if (rem2 > den || (rem2 == den && (qq & 1))) ++qq;
-    }
-    if (qq >> 64) return false;
-    q = static_cast<std::uint64_t>(qq);
-    return true;
-}
 
 
 // a > 0 rounded to nsig (1..18) significant digits.
@@ -232,7 +114,6 @@ bool fast_sig_digits(double a, int nsig, Digits& dg) {
     return false;
 }
 #else
-bool scaled_round(double, int, std::uint64_t&) { return false; }
 bool fast_sig_digits(double, int, Digits&) { return false; }
 #endif
 

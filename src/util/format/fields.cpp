@@ -180,7 +180,17 @@ bool fixed_fast(std::string& out, double v, int w, int d, bool plus) {
         out.append(static_cast<std::size_t>(w), '*');
         return true;
     }
-    lay_mantissa(out, w, len, sign, zero, dig, ni, dig + ni, d);
+    // Laid out here, not by lay_mantissa: fixed-size copies, which may run
+    // past the text into buffers that have room, are the speed of this path.
+    char buf[128];
+    std::memset(buf, ' ', 64);
+    char* p = buf + (w - len);
+    if (sign) *p++ = sign;
+    if (zero) *p++ = '0';
+    std::memcpy(p, dig, 24);
+    std::memcpy(p + ni + 1, dig + ni, 24);
+    p[ni] = '.';
+    out.append(buf, static_cast<std::size_t>(w));
     return true;
 }
 

@@ -159,8 +159,7 @@ void put_int_general_record(std::string& out, std::int32_t k, int wi, std::span<
     p += wi;
     const bool g13_5 = w == 13 && d == 5;
     for (const float v : x) {
-        if (!(g13_5 ? detail::general_single_fast<13, 5, true>(p, v, w, d, 0, false)
-                    : detail::general_single_fast<0, 0, true>(p, v, w, d, 0, false))) {
+        if (!(g13_5 ? detail::general_single_plain<13, 5>(p, v, w, d) : detail::general_single_plain(p, v, w, d))) {
             field.clear();
             detail::general_field(field, v, {w, d, 0, 0, false});
             std::memcpy(p, field.data(), static_cast<std::size_t>(w));

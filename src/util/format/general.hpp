@@ -46,7 +46,7 @@ inline constexpr std::array<SingleLimits, 10> kSingleLimits = make_single_limits
 // monitoring files, is worth its own instance); Plain fixes e = 0 and no plus
 // sign, as the data lines of monitoring files have them.
 template <int W = 0, int D = 0, bool Plain = false>
-[[gnu::noinline]] bool general_single_fast(char* p, float v, int w_, int d_, int e_, bool plus_) {
+bool general_single_fast(char* p, float v, int w_, int d_, int e_, bool plus_) {
     const int w = W ? W : w_, d = D ? D : d_;
     const int e = Plain ? 0 : e_;
     const bool plus = Plain ? false : plus_;
@@ -130,6 +130,13 @@ template <int W = 0, int D = 0, bool Plain = false>
     if (need + 1 <= w) *--c = '0';
     if (sign) c[-1] = sign;
     return true;
+}
+
+// The data lines' instance (Iw,nGw.d): e = 0, no plus sign, kept out of line
+// so that the loop over a record's items stays small.
+template <int W = 0, int D = 0>
+[[gnu::noinline]] bool general_single_plain(char* p, float v, int w, int d) {
+    return general_single_fast<W, D, true>(p, v, w, d, 0, false);
 }
 
 // The one-pass G editing of a REAL item appended to out; false when it
