@@ -87,7 +87,7 @@ program harjulampi
   integer :: orgmodw = -1
 
   real, allocatable :: time(:), val(:, :), val_frozen(:, :)
-  integer :: ivar(nvar), i, nt, status
+  integer :: ivar(nvar), i, nt, status, cmdstat
 
   model = 'KESTO'
   if (command_argument_count() >= 1) then
@@ -175,11 +175,13 @@ program harjulampi
   if (.not. morvane_ok(msg)) write (error_unit, '(a)') morvane_get(msg)
   write (*, '(a)') 'page: ' // eps
 
-  call execute_command_line('command -v gs >/dev/null 2>&1', exitstat=status)
-  if (status == 0) then
+  ! The picture when Ghostscript is installed (cmdstat: a missing command is
+  ! no error of the program).
+  call execute_command_line('command -v gs >/dev/null 2>&1', exitstat=status, cmdstat=cmdstat)
+  if (cmdstat == 0 .and. status == 0) then
     call execute_command_line('gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r110 -sDEVICE=png16m ' // &
-        '-sOutputFile=harjulampi_' // lower // '.png ' // eps, exitstat=status)
-    if (status == 0) write (*, '(a)') 'picture: harjulampi_' // lower // '.png'
+        '-sOutputFile=harjulampi_' // lower // '.png ' // eps, exitstat=status, cmdstat=cmdstat)
+    if (cmdstat == 0 .and. status == 0) write (*, '(a)') 'picture: harjulampi_' // lower // '.png'
   end if
   ! Allocatables of a main program stay allocated to its end: freed here, so
   ! that a leak checker sees none.
