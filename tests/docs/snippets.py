@@ -12,8 +12,9 @@ is one of these comments:
   <!-- output-file: NAME -->  what they leave in NAME
 A line "..." in an expected block stands for any number of lines; trailing
 blanks of lines are not compared. Run blocks and the expected blocks after
-them form a group: each run block runs in turn and every expectation of the
-group is checked after it, so a Fortran and a C version share one expectation.
+them, up to the next heading, form a group: each run block runs in turn and
+every expectation of the group is checked after it, so a Fortran and a C
+version share one expectation.
 
   snippets.py extract DOCS_DIR OUT_DIR     writes the programs and a CMake list
   snippets.py check DOC BIN_DIR WORK_DIR [--no-fortran] [--gs GS]
@@ -28,7 +29,7 @@ C_HEAD = '#include <stdio.h>\n#include <stdlib.h>\n#include <string.h>\n#include
 
 
 def blocks(path):
-    """(kind, name, language, text) of every marked block, in order."""
+    """(kind, name, language, text) of every marked block and heading, in order."""
     out, mark, lines, i = [], None, open(path, encoding="utf-8").read().split("\n"), 0
     while i < len(lines):
         line = lines[i]
@@ -39,6 +40,9 @@ def blocks(path):
                 i += 1
             if mark:
                 out.append((mark[0], mark[1], lang, "\n".join(body) + "\n"))
+            mark = None
+        elif line.startswith("#"):
+            out.append(("heading", None, None, None))
             mark = None
         elif line.strip():
             m = MARK.match(line.strip())
@@ -119,6 +123,8 @@ def check(doc, bin_dir, work, fortran, gs):
                 flush()
             if lang == "c" or fortran:
                 group.append((k, lang))
+        elif kind == "heading":
+            flush()
         elif kind == "file":
             flush()
             with open(os.path.join(work, name), "w", encoding="latin-1") as f:
