@@ -95,9 +95,11 @@ def check(doc, bin_dir, work, fortran, gs):
     os.makedirs(work, exist_ok=True)
     for f in os.listdir(work):
         os.remove(os.path.join(work, f))
-    group, expects, k = [], [], 0
+    group, expects, k, runs = [], [], 0, [0]
 
     def flush():
+        if expects and not runs[0]:
+            failures.append(f"{doc}: an expectation with no program before it")
         for n, lang in group:
             exe = os.path.join(bin_dir, f"doc_{stem}_{n}")
             r = subprocess.run([exe], cwd=work, capture_output=True, text=True, timeout=120)
@@ -115,12 +117,14 @@ def check(doc, bin_dir, work, fortran, gs):
                     failures.append(f"{where}: {name or 'output'} differs; expected:\n{text}got:\n{got}")
         group.clear()
         expects.clear()
+        runs[0] = 0
 
     for kind, name, lang, text in blocks(doc):
         if kind == "run":
             k += 1
             if expects:
                 flush()
+            runs[0] += 1
             if lang == "c" or fortran:
                 group.append((k, lang))
         elif kind == "heading":
