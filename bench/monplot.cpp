@@ -18,6 +18,7 @@
 #include "morvane.h"
 #include "output/monwrite.hpp"
 #include "plot/monplot.hpp"
+#include "util/error.hpp"
 
 namespace {
 
@@ -100,8 +101,10 @@ struct Data {
         field(spec.fmt, "");
         spec.opt = ' ';
         char title[128] = "Earlier run";
-        const std::string m = morvane::monwrite(spec, title, vars.data(), kWindows, first.data(), 1, kPoints, 1900,
-                                                2099, kPoints, time.data(), val.data());
+        const std::string m = morvane::message_of([&] {
+            morvane::monwrite(spec, title, vars.data(), kWindows, first.data(), 1, kPoints, 1900, 2099, kPoints,
+                              time.data(), val.data());
+        });
         if (!m.empty()) std::fprintf(stderr, "%s\n", m.c_str());
         for (SeriesSpec& r : runs) r = spec;
 
@@ -165,7 +168,7 @@ void BM_Monplot(benchmark::State& state) {
     const std::string eps = d.dir + "/monplot.eps";
     const int nruns = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        const std::string msg = morvane::monplot(d.args(eps, nruns));
+        const std::string msg = morvane::message_of([&] { return morvane::monplot(d.args(eps, nruns)); });
         if (!msg.empty()) state.SkipWithError(msg.c_str());
     }
     state.counters["file_bytes"] = static_cast<double>(fs::file_size(eps));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/monwrite.hpp"
+#include "util/error.hpp"
 
 extern "C" void ref_monwrite(const char* path, int plen, int nt, int nv, const float* time, const float* val);
 
@@ -55,8 +56,10 @@ struct Data {
     }
     std::string ours(const std::string& path) const {
         char title[128] = {};
-        return morvane::monwrite(spec(path), title, vars.data(), kColumns, ivar.data(), 1, kSteps, 0, 9999,
-                                 kSteps, time.data(), val.data());
+        return morvane::message_of([&] {
+            morvane::monwrite(spec(path), title, vars.data(), kColumns, ivar.data(), 1, kSteps, 0, 9999, kSteps,
+                              time.data(), val.data());
+        });
     }
     void theirs(const std::string& path) const {
         ref_monwrite(path.data(), static_cast<int>(path.size()), kSteps, kColumns, time.data(), val.data());

@@ -14,6 +14,8 @@
 
 #include "input/keylist.hpp"
 #include "input/model_input.hpp"
+#include "util/error.hpp"
+#include "util/fields.hpp"
 
 namespace {
 
@@ -81,7 +83,7 @@ void run(benchmark::State& state, bool cold) {
             drop_from_cache();
             state.ResumeTiming();
         }
-        const std::string msg = readinp(st.args());
+        const std::string msg = message_of([&] { return readinp(st.args()); });
         if (!msg.empty()) state.SkipWithError(msg.c_str());
         benchmark::DoNotOptimize(st.m.data());
     }

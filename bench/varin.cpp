@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "input/varin.hpp"
+#include "util/error.hpp"
 
 extern "C" double gfortran_read_all(const char* path, int plen, int ncol);
 
@@ -51,7 +52,8 @@ void BM_Varin01(benchmark::State& state) {
     const std::string text = data_file() + ";\\20";
     std::vector<float> vec(static_cast<std::size_t>(kLastYear - kFirstYear + 1) * kSteps);
     for (auto _ : state) {
-        const std::string msg = morvane::varin01(text, kFirstYear, kFirstYear, kLastYear, kSteps, -99.0f, vec);
+        const std::string msg =
+            morvane::message_of([&] { morvane::varin01(text, kFirstYear, kFirstYear, kLastYear, kSteps, -99.0f, vec); });
         if (!msg.empty()) state.SkipWithError(msg.c_str());
         benchmark::DoNotOptimize(vec.data());
     }

@@ -6,7 +6,8 @@
 #include "frame/last_message.hpp"
 #include "input/keylist.hpp"
 #include "morvane.h"
-#include "output/obs.hpp"
+#include "input/getobs.hpp"
+#include "output/prepobs.hpp"
 
 extern "C" {
 
@@ -23,7 +24,7 @@ MORVANE_API void MORVANE_CALL GETOBS(morvane_obsind_fn obsind, KEYLIST* list, co
         try {
             morvane::getobs(lookup, *list, nm, obsspecs,
                             isuf ? std::optional<std::int32_t>(*isuf) : std::nullopt);
-        } catch (const std::exception& e) {
+        } catch (const std::exception& e) {  // BadValue: "Cannot read the value of ..."
             last = morvane::message_text(std::string("xGETOBS: ") + e.what());
         }
     });
@@ -33,7 +34,6 @@ MORVANE_API void MORVANE_CALL PREPOBS(const SeriesSpec* obsspec, const float* xm
                                       const int32_t* iye, int32_t* nobs, float* obs, char msg[128]) {
     morvane::frame::with_message(msg, "xPREPOBS: ", [&]() -> std::string {
         const morvane::ObsFile f = morvane::prepobs(*obsspec, *xmiss, *iyb, *iye);
-        if (!f.found) return f.msg;
         *nobs = static_cast<int32_t>(f.points.size());
         for (std::size_t k = 0; k < f.points.size(); ++k) {
             obs[3 * k] = f.points[k].time;

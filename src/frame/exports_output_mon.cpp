@@ -4,6 +4,7 @@
 #include "morvane.h"
 #include "output/monwrite.hpp"
 #include "output/valcrit.hpp"
+#include "util/error.hpp"
 
 extern "C" {
 
@@ -18,7 +19,9 @@ MORVANE_API void MORVANE_CALL MONWRITE(const SeriesSpec* mon, const char title[1
         std::string& last = morvane::frame::last_message();
         last.clear();
         try {
-            last = morvane::monwrite(*mon, title, vars, *nv, ivar, *n0, *n1, *iyb, *iye, *nt, time, val);
+            morvane::monwrite(*mon, title, vars, *nv, ivar, *n0, *n1, *iyb, *iye, *nt, time, val);
+        } catch (const morvane::Error& e) {
+            last = e.what();
         } catch (const std::exception& e) {
             last = morvane::message_text(std::string("xMONWRITE: Internal error: ") + e.what());
         }

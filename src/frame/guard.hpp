@@ -9,17 +9,21 @@
 
 #include "morvane.h"
 #include "util/bytevec.hpp"
+#include "util/error.hpp"
 
 namespace morvane::frame {
 
-// Runs body, which returns the routine's message text (empty or blank for
-// success), and writes the 128-byte message vector on every exit. prefix is
-// the routine's message head, for example "xREADINP: ".
+// Runs body, which returns the routine's message text (empty for success) or
+// throws Error with it, and writes the 128-byte message vector on every exit.
+// prefix is the routine's message head, for example "xREADINP: ", for an
+// unexpected failure.
 template <class Body>
 void with_message(char* msg, std::string_view prefix, Body&& body) noexcept {
     try {
         std::string text = body();
         write_message(msg, text);
+    } catch (const Error& e) {
+        write_message(msg, e.what());
     } catch (const std::exception& e) {
         try {
             write_message(msg, std::string(prefix) + "Internal error: " + e.what());

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "util/fields.hpp"
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
 #include "util/textfile.hpp"
@@ -15,8 +16,6 @@ namespace {
 
 constexpr std::size_t kReadWidth = 256;      // characters read of a keyword-file line
 constexpr std::size_t kDictNameWidth = 32;   // characters kept of the dictionary name
-constexpr std::int32_t kTrue = -1;           // a logical written by the library
-constexpr std::int32_t kTaken = 1;           // GOT of a found entry is written as 1
 
 // Entries of the list that may be examined: N, limited to the record.
 int entries(const KEYLIST& list) { return std::clamp<int>(list.n, 0, kKeyEntries); }
@@ -77,6 +76,14 @@ std::size_t read_numbers_impl(std::string_view keyword, std::string_view text, s
     return k;
 }
 
+template <class T>
+void read_exactly_impl(std::string_view keyword, std::string_view text, std::span<T> out) {
+    std::vector<T> got(out.size());
+    if (read_numbers_impl(keyword, text, std::span<T>(got)) < out.size())
+        throw BadValue(std::string(trimmed(keyword)), std::string(trim_right(text)));
+    std::copy(got.begin(), got.end(), out.begin());
+}
+
 // The found case of the vector readers: the numbers of the value into a copy
 // of vec (so a null item keeps the caller's element); false when the value
 // holds no number (then nothing is written).
@@ -130,25 +137,13 @@ void get_vector(KEYLIST& list, std::string_view keyword, std::span<T> vec, std::
 }  // namespace
 
 BadValue::BadValue(std::string keyword, std::string value)
-    : std::runtime_error("Cannot read the value of " + keyword + ": " + value),
+    : Error("Cannot read the value of " + keyword + ": " + value),
       keyword_(std::move(keyword)),
       value_(std::move(value)) {}
 
-std::string_view field_text(const char* field, std::size_t width) {
-    const void* zero = std::memchr(field, 0, width);
-    const std::size_t len = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : width;
-    return trim_right(std::string_view(field, len));
-}
-
-void set_field(char* field, std::size_t width, std::string_view text) {
-    const std::size_t n = std::min(width, text.size());
-    if (n > 0) std::memcpy(field, text.data(), n);
-    std::memset(field + n, ' ', width - n);
-}
-
 void fil2list(KEYLIST& list) {
     list.n = -1;
-    const std::string file(field_text(list.file, kPathWidth));
+    const std::string file = field_text(list.file);
     auto reader = TextReader::open(file);
     if (!reader) return;  // missing (or unreadable): the list stays empty
 
@@ -207,6 +202,23 @@ bool keyfind(const KEYLIST& list, std::string_view keyword, int& ind) {
         }
     }
     return false;
+}
+
+KeyEntry::KeyEntry(KEYLIST& list, std::string_view keyword) : list_(list), keyword_(keyword) {
+    keyfind(list, keyword, ind_);
+}
+
+std::string_view KeyEntry::value() const { return ind_ > 0 ? line_of(list_, ind_) : std::string_view(); }
+
+std::string KeyEntry::text() const { return std::string(trim_right(tidy(value()))); }
+
+std::size_t KeyEntry::read(std::span<float> out) const { return read_numbers_impl(keyword_, value(), out); }
+std::size_t KeyEntry::read(std::span<std::int32_t> out) const { return read_numbers_impl(keyword_, value(), out); }
+void KeyEntry::read_exactly(std::span<float> out) const { read_exactly_impl(keyword_, value(), out); }
+void KeyEntry::read_exactly(std::span<std::int32_t> out) const { read_exactly_impl(keyword_, value(), out); }
+
+void KeyEntry::take() {
+    if (ind_ > 0) list_.got[ind_ - 1] = kTaken;
 }
 
 int take_entry(KEYLIST& list, std::string_view keyword) {

@@ -21,11 +21,11 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "morvane.h"
+#include "util/error.hpp"
 
 namespace morvane {
 
@@ -34,9 +34,13 @@ inline constexpr int kKeyLoaded = 206;                        // entries the loa
 inline constexpr std::size_t kKeyWidth = 16;
 inline constexpr std::size_t kLineWidth = 256;
 inline constexpr std::size_t kPathWidth = 256;
+inline constexpr std::int32_t kTrue = -1;   // a logical written by the library
+inline constexpr std::int32_t kTaken = 1;   // GOT of an entry whose value was taken
 
-// A value text that cannot be read as the numbers its reader wants.
-class BadValue : public std::runtime_error {
+// A value text that cannot be read as the numbers its reader wants: the kind
+// of Error whose text ("Cannot read the value of <keyword>: <value>") the
+// routine that read the list puts under its own name.
+class BadValue : public Error {
 public:
     BadValue(std::string keyword, std::string value);
     const std::string& keyword() const { return keyword_; }
@@ -47,13 +51,7 @@ private:
     std::string value_;
 };
 
-// ---- record fields ----
-
-// Text of a fixed-width record field: the bytes up to the first zero byte
-// (a C caller's terminator), trailing blanks removed.
-std::string_view field_text(const char* field, std::size_t width);
-// Writes text into a fixed-width field, cut or blank-padded.
-void set_field(char* field, std::size_t width, std::string_view text);
+// ---- entries ----
 
 // KEY(i) and LINE(i) of 1-based entry i, as stored (blank-padded).
 inline std::string_view key_of(const KEYLIST& list, int i) { return {list.key[i - 1], kKeyWidth}; }
@@ -72,6 +70,35 @@ void fil2list(KEYLIST& list);
 // leading and trailing blanks, tabs and zero bytes); ind is its 1-based index,
 // 0 when none matches.
 bool keyfind(const KEYLIST& list, std::string_view keyword, int& ind);
+
+// One keyword's entry, for readers that take more than a number or a vector
+// with defaults: found by KEYFIND, its value read, and the entry marked taken
+// once the reader has taken it. Reading an absent entry reads nothing.
+class KeyEntry {
+public:
+    KeyEntry(KEYLIST& list, std::string_view keyword);
+    explicit operator bool() const { return ind_ > 0; }
+    int index() const { return ind_; }
+    // LINE as stored (blank-padded); "" when absent.
+    std::string_view value() const;
+    // The value cleaned: tabs and zero bytes as blanks, trailing blanks removed.
+    std::string text() const;
+    // Up to out.size() numbers of the value in free format; how many were read.
+    // An item that is not a number of the kind throws BadValue.
+    std::size_t read(std::span<float> out) const;
+    std::size_t read(std::span<std::int32_t> out) const;
+    // Exactly out.size() numbers; BadValue (out untouched) when the value
+    // holds fewer or an item is not a number.
+    void read_exactly(std::span<float> out) const;
+    void read_exactly(std::span<std::int32_t> out) const;
+    // GOT = 1.
+    void take();
+
+private:
+    KEYLIST& list_;
+    std::string keyword_;
+    int ind_ = 0;
+};
 
 // KEYFIND, and a found entry marked taken (GOT = 1); its index, 0 when absent.
 int take_entry(KEYLIST& list, std::string_view keyword);

@@ -4,6 +4,8 @@
 
 #include "input/keylist.hpp"
 #include "input/varin.hpp"
+#include "util/error.hpp"
+#include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/strings.hpp"
 
@@ -28,12 +30,13 @@ void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::in
         std::string value = tidy(line_of(list, ind));
         if (!series_constant_chars(value)) {
             // A data-file reference: completed with the input file's directory.
-            value = pathjoin(tidy(std::string_view(list.dir, kPathWidth)), value);
+            value = pathjoin(field_text(list.dir), value);
             set_field(list.line[ind - 1], kLineWidth, value);
             value = std::string(line_of(list, ind));
         }
-        std::string msg = varin01(value, n0, nb, ne, ns, kSeriesMissing, vec);
-        if (!is_blank(msg)) tsmsg = std::move(msg);
+        // A series that cannot be read is reported; the reading goes on.
+        std::string msg = message_of([&] { varin01(value, n0, nb, ne, ns, kSeriesMissing, vec); });
+        if (!msg.empty()) tsmsg = std::move(msg);
         return;
     }
     if (!dflt) return;

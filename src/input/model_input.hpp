@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "morvane.h"
-#include "output/obs.hpp"
+#include "input/getobs.hpp"
 
 namespace morvane {
 
@@ -44,7 +44,8 @@ struct SoilInput {
 };
 
 // READINP: reads the keyword file named in list->file for the model named in
-// list->name. Returns the message ("" on success).
+// list->name. Returns the message of the last series that could not be read
+// ("" when there was none); a failure throws Error with its message.
 std::string readinp(const SoilInput& in);
 
 struct WaterInput {
@@ -60,7 +61,8 @@ struct WaterInput {
 };
 
 // READINPW: reads the surface-water keywords from the list loaded by READINP.
-// Returns the message ("" on success).
+// Returns the message of the last series that could not be read ("" when
+// there was none); a failure throws Error with its message.
 std::string readinpw(const WaterInput& in);
 
 }  // namespace morvane

@@ -1,21 +1,18 @@
 #include "input/varin.hpp"
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <new>
-#include <stdexcept>
-#include <type_traits>
 #include <vector>
 
-#include "util/bytevec.hpp"
+#include "util/error.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
 #include "util/freeform.hpp"
 #include "util/numeric.hpp"
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 #include "util/textfile.hpp"
 
 namespace morvane {
@@ -37,102 +34,14 @@ struct Entry {
     float value;
 };
 
-enum class LineResult { ok, bad };
-
-template <class T>
-using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
-
-// Reads one item into v; a null value (two commas, r*) is no number here, and
-// is told from a value by reading the item twice into different starting values.
-template <class T>
-bool read_number(ListReader& in, T& v) {
-    ListReader again = in;
-    T a{0}, b{1};
-    if (in.read(a) != ReadStatus::ok) return false;
-    again.read(b);
-    if (std::bit_cast<Bits<T>>(a) != std::bit_cast<Bits<T>>(b)) return false;  // null: left unchanged
-    v = a;
-    return true;
-}
-
 // Reads the year and the value of column c (the c-th number after the year;
-// c < 2 is the first) from a data line with the free-format reader. The
-// numbers between are read and dropped; a null value among them is allowed.
-LineResult read_line_free(std::string_view line, int c, std::int32_t& year, float& value) {
+// c < 2 is the first) from a data line. The numbers between are passed over
+// (a null value among them is allowed); a null year or value makes the line bad.
+bool read_line(std::string_view line, int c, std::int32_t& year, float& value) {
     ListReader in(line);
-    if (!read_number(in, year)) return LineResult::bad;
-    float skipped = 0.0f;
-    for (int i = 1; i < c; ++i)
-        if (in.read(skipped) != ReadStatus::ok) return LineResult::bad;
-    if (!read_number(in, value)) return LineResult::bad;
-    return LineResult::ok;
-}
-
-bool digit(char ch) { return static_cast<unsigned char>(ch - '0') < 10; }
-bool gap(char ch) { return ch == ' ' || ch == '\t'; }
-
-// The end of the plain number that starts at p ([sign] digits [. digits]
-// [e|E [sign] digits], or with the digits only after the point), nullptr when
-// none starts there. Only the extent is found; nothing is converted.
-const char* plain_number(const char* p, const char* end, bool integer) {
-    if (p < end && (*p == '+' || *p == '-')) ++p;
-    const char* const first = p;
-    while (p < end && digit(*p)) ++p;
-    if (integer) return p > first ? p : nullptr;
-    bool digits = p > first;
-    if (p < end && *p == '.') {
-        const char* const after = ++p;
-        while (p < end && digit(*p)) ++p;
-        digits = digits || p > after;
-    }
-    if (!digits) return nullptr;
-    if (p < end && (*p == 'e' || *p == 'E')) {
-        ++p;
-        if (p < end && (*p == '+' || *p == '-')) ++p;
-        const char* const exp = p;
-        while (p < end && digit(*p)) ++p;
-        if (p == exp) return nullptr;
-    }
-    return p;
-}
-
-// Reads a data line. Lines of plain numbers separated by blanks, tabs or
-// single commas take a quick path: the numbers before the column are only
-// checked, not converted. Any other form (repeat counts, slashes, semicolons,
-// null values, exponent letters d and D, bad items) goes to the free-format
-// reader whole, which gives the same values and decides what is bad.
-LineResult read_line(std::string_view line, int c, std::int32_t& year, float& value) {
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    const char* p = begin;
-    while (p < end && gap(*p)) ++p;
-    const char* year_at = p;
-    const char* year_end = p;
-    // The year, the skipped numbers, and the value: items 0 .. max(c, 1).
-    const int last = c < 2 ? 1 : c;
-    for (int item = 0;; ++item) {
-        const char* const q = plain_number(p, end, item == 0);
-        if (q == nullptr || (q < end && !gap(*q) && *q != ',')) return read_line_free(line, c, year, value);
-        if (item == 0) year_end = q;
-        if (item == last) {
-            // Plain numbers convert exactly with from_chars, as the free-format
-            // reader does; anything out of range goes to that reader.
-            if (*year_at == '+') ++year_at;
-            if (*p == '+') ++p;
-            const auto ry = std::from_chars(year_at, year_end, year);
-            const auto rv = std::from_chars(p, q, value);
-            if (ry.ec != std::errc() || rv.ec != std::errc()) return read_line_free(line, c, year, value);
-            return LineResult::ok;
-        }
-        // One separator: blanks, at most one comma, blanks.
-        p = q;
-        while (p < end && gap(*p)) ++p;
-        if (p < end && *p == ',') {
-            ++p;
-            while (p < end && gap(*p)) ++p;
-            if (p < end && *p == ',') return read_line_free(line, c, year, value);
-        }
-    }
+    if (in.read(year) != ReadStatus::ok || in.null()) return false;
+    if (c > 1 && in.skip(c - 1) != ReadStatus::ok) return false;
+    return in.read(value) == ReadStatus::ok && !in.null();
 }
 
 // A number of a message, written as under the edit descriptor Iw.
@@ -142,41 +51,41 @@ std::string iw(std::int64_t v, int w) {
     return out;
 }
 
-std::string file_message(const std::string& file, std::string_view what) {
-    return message_text("xVARIN01: File " + file + ": " + std::string(what));
+[[noreturn]] void file_failure(const std::string& file, std::string_view what) {
+    throw Error("xVARIN01: File " + file + ": " + std::string(what));
 }
 
-std::string read_series(const std::string& text, std::int32_t n0, std::int32_t iyrb, std::int32_t iyre,
+void read_series(const std::string& text, std::int32_t n0, std::int32_t iyrb, std::int32_t iyre,
                         std::int32_t ns, float rmiss, std::span<float> vec) {
     const std::int64_t steps = (std::int64_t{iyre} - iyrb + 1) * ns;  // the run's steps
     const std::int64_t first = std::int64_t{iyrb} - n0;                // VEC(IYRB) in vec
 
     // Constant: every step of the run.
     if (constant_text(text)) {
-        if (is_blank(text)) return "xVARIN01: No value given!";
+        if (is_blank(text)) throw Error("xVARIN01: No value given!");
         float v = 0.0f;
         ListReader in(text);
         if (in.read(v) != ReadStatus::ok)
-            return message_text("xVARIN01: Bad value  " + std::string(trimmed(text)) + "  !");
+            throw Error("xVARIN01: Bad value  " + std::string(trimmed(text)) + "  !");
         for (std::int64_t i = 0; i < steps; ++i) vec[static_cast<std::size_t>(first + i)] = v;
-        return {};
+        return;
     }
 
     const std::vector<std::string> parts = splitat(text, ';', 2);
     if (ischar(parts[0], '=')) {
         vec[static_cast<std::size_t>(first)] = kMarker;
-        return {};
+        return;
     }
     // The file name without its surrounding blanks.
     const std::string file(trimmed(parts[0]));
-    if (!file_exists(file)) return message_text("xVARIN01: File  " + file + "  does not exist!");
+    if (!file_exists(file)) throw Error("xVARIN01: File  " + file + "  does not exist!");
     const ColumnSpec col = parsecol(parts[1]);
 
     std::optional<TextReader> reader = TextReader::open(file);
-    if (!reader) return message_text("xVARIN01: File  " + file + "  cannot be read!");
+    if (!reader) throw Error("xVARIN01: File  " + file + "  cannot be read!");
     TextReader& r = *reader;
     const int ncom = skipcom(r, '!');
-    if (ncom < 0) return message_text("xVARIN01: File  " + file + "  holds no data!");
+    if (ncom < 0) throw Error("xVARIN01: File  " + file + "  holds no data!");
 
     int c = col.icol;
     if (col.isname) {
@@ -191,7 +100,7 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
         }
         c = wordidx(header, col.cname, std::string_view(" \0\t,", 4)) - 1;
         if (c < 0)
-            return message_text("xVARIN01: Column with name  " + col.cname + "  not found in  " + file);
+            throw Error("xVARIN01: Column with name  " + col.cname + "  not found in  " + file);
     }
 
     // One pass: the span of valid data, the group check, and the valid values.
@@ -205,14 +114,14 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
         if (is_blank(line)) continue;  // zero bytes and tabs are blanks
         std::int32_t y = 0;
         float v = 0.0f;
-        if (read_line(line, c, y, v) != LineResult::ok)
-            return file_message(file, "Bad data in line" + iw(static_cast<std::int64_t>(r.line_number()), 6));
+        if (!read_line(line, c, y, v))
+            file_failure(file, "Bad data in line" + iw(static_cast<std::int64_t>(r.line_number()), 6));
         int k = 1;
         if (ns > 1) {
             k = ++n;
             if (n == 1) y1 = y;
             if (n == ns) {
-                if (y != y1) return file_message(file, "Wrong number of data in year" + iw(y1, 5) + " (?)");
+                if (y != y1) file_failure(file, "Wrong number of data in year" + iw(y1, 5) + " (?)");
                 n = 0;
             }
         }
@@ -222,11 +131,11 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
             entries.push_back({y, k, v});
         }
     }
-    if (entries.empty()) return file_message(file, "No data in column" + iw(c, 4));
+    if (entries.empty()) file_failure(file, "No data in column" + iw(c, 4));
 
     // The table D(1..NS, YB..YE), one row of years per step, all missing.
     const std::uint64_t years = static_cast<std::uint64_t>(std::int64_t{ye} - yb + 1);
-    if (years * static_cast<std::uint64_t>(ns) > std::vector<float>().max_size()) return "xVARIN01: Out of memory!";
+    if (years * static_cast<std::uint64_t>(ns) > std::vector<float>().max_size()) throw Error("xVARIN01: Out of memory!");
     const std::size_t ny = static_cast<std::size_t>(years);
     std::vector<float> table(static_cast<std::size_t>(ns) * ny, rmiss + rmiss);
     for (const Entry& e : entries) {
@@ -238,30 +147,27 @@ std::string read_series(const std::string& text, std::int32_t n0, std::int32_t i
 
     for (std::int32_t k = 1; k <= ns; ++k) {
         const std::span<float> row(table.data() + static_cast<std::size_t>(k - 1) * ny, ny);
-        if (vecintp(yb, yb, ye, rmiss, row) != 0) return "xVARIN01: Error in vecintp!";
+        if (vecintp(yb, yb, ye, rmiss, row) != 0) throw Error("xVARIN01: Error in vecintp!");
         for (std::int64_t y = iyrb; y <= iyre; ++y)
             vec[static_cast<std::size_t>(first + (y - iyrb) * ns + k - 1)] = row[static_cast<std::size_t>(y - yb)];
     }
-    return {};
 }
 
 }  // namespace
 
-std::string varin01(std::string_view text, std::int32_t n0, std::int32_t iyrb, std::int32_t iyre, std::int32_t ns,
-                    float rmiss, std::span<float> vec) {
-    if (iyrb < n0) return "xVARINO1: iyrb < n0!";
+void varin01(std::string_view text, std::int32_t n0, std::int32_t iyrb, std::int32_t iyre, std::int32_t ns,
+             float rmiss, std::span<float> vec) {
+    if (iyrb < n0) throw Error("xVARINO1: iyrb < n0!");
     // Checks of this library's own: a step count below 1 has no meaning, and
     // the series must hold the run (the first step at least, for the marker).
-    if (ns < 1) return "xVARIN01: ns < 1!";
+    if (ns < 1) throw Error("xVARIN01: ns < 1!");
     const std::int64_t steps = std::max<std::int64_t>((std::int64_t{iyre} - iyrb + 1) * ns, 1);
     if (std::int64_t{iyrb} - n0 + steps > static_cast<std::int64_t>(vec.size()))
-        return "xVARIN01: Series array too short for the run!";
+        throw Error("xVARIN01: Series array too short for the run!");
     try {
-        return read_series(tidy(text), n0, iyrb, iyre, ns, rmiss, vec);
+        read_series(tidy(text), n0, iyrb, iyre, ns, rmiss, vec);
     } catch (const std::bad_alloc&) {
-        return "xVARIN01: Out of memory!";
-    } catch (const std::length_error&) {
-        return "xVARIN01: Out of memory!";
+        throw Error("xVARIN01: Out of memory!");
     }
 }
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "util/bytevec.hpp"
+#include "util/error.hpp"
+#include "util/fields.hpp"
 #include "util/format.hpp"
 #include "util/strings.hpp"
 #include "util/textfile.hpp"
@@ -13,32 +15,28 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kPrefix = "xMONWRITE: ";
-constexpr std::size_t kNameWidth = 8;
 constexpr std::size_t kFormatWidth = 32;
 constexpr int kHeadingsPerLine = 99;
 constexpr std::string_view kHeadingStart = "!count        ,time";
 // With the default format one record holds the counter and 99 reals.
 constexpr std::int32_t kDefaultMaxColumns = 98;
 
-std::string rtrim(std::string_view s) { return std::string(trim_right(s)); }
-
-// Column names: TIDY of the 8-character names, padding kept.
-std::string column_name(const VarDescriptor& v) { return tidy(std::string_view(v.name, kNameWidth)); }
-
 // The data format: the first 32 characters of fmt, the default when blank.
 std::string data_format(const SeriesSpec& mon) {
-    std::string text = tidy(std::string_view(mon.fmt, kFormatWidth));
+    std::string text = field_text(mon.fmt, kFormatWidth);
     if (is_blank(text)) return kMonDefaultFormat;
-    return rtrim(text);
+    return text;
 }
 
 // "xMONWRITE: Bad format <text>: <reason>", the engine's own mention of the
 // format taken off its reason.
-std::string bad_format(const std::string& text, std::string_view why) {
+[[noreturn]] void bad_format(const std::string& text, std::string_view why) {
     const std::string own = "Format " + text + ": ";
     if (why.starts_with(own)) why.remove_prefix(own.size());
-    return message_text(std::string(kPrefix) + "Bad format " + text + ": " + std::string(why));
+    throw Error(std::string(kPrefix) + "Bad format " + text + ": " + std::string(why));
 }
+
+[[noreturn]] void fail(std::string_view what) { throw Error(std::string(kPrefix) + std::string(what)); }
 
 bool is_default_format(std::string_view text) {
     std::string t;
@@ -49,16 +47,14 @@ bool is_default_format(std::string_view text) {
 
 }  // namespace
 
-std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescriptor* vars,
-                     std::int32_t nv, const std::int32_t* ivar, std::int32_t n0, std::int32_t n1,
-                     std::int32_t iyb, std::int32_t iye, std::int32_t nt, const float* time,
-                     const float* val) {
-    if (nv <= 0 || iyb > iye || (mon.active & 1) == 0) return {};
-    const auto fail = [](std::string_view what) { return message_text(std::string(kPrefix) + std::string(what)); };
+void monwrite(const SeriesSpec& mon, const char* title, const VarDescriptor* vars, std::int32_t nv,
+              const std::int32_t* ivar, std::int32_t n0, std::int32_t n1, std::int32_t iyb, std::int32_t iye,
+              std::int32_t nt, const float* time, const float* val) {
+    if (nv <= 0 || iyb > iye || (mon.active & 1) == 0) return;
 
     const std::size_t ncol = static_cast<std::size_t>(nv);
     for (std::size_t i = 0; i < ncol; ++i)
-        if (ivar[i] < 1) return fail("Bad variable index " + std::to_string(ivar[i]));
+        if (ivar[i] < 1) fail("Bad variable index " + std::to_string(ivar[i]));
 
     // The window in 32-bit floats; every entry inside it must lie in N0:N1.
     const float ylo = static_cast<float>(iyb);
@@ -67,7 +63,7 @@ std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescript
     std::vector<std::int32_t> rows;  // 0-based time entries inside the window
     for (std::int32_t j = 0; j < nt; ++j) {
         if (!(ylo <= time[j] && time[j] <= yhi)) continue;
-        if (j >= ld) return fail("Time entry " + std::to_string(j + 1) + " beyond N1");
+        if (j >= ld) fail("Time entry " + std::to_string(j + 1) + " beyond N1");
         rows.push_back(j);
     }
 
@@ -88,27 +84,27 @@ std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescript
             for (std::size_t i = 0; i < ncol && rec.ok(); ++i) rec.real(0.0f);
             if (!rec.finish()) why = rec.error();
         }
-        if (!format || !why.empty()) return bad_format(ftext, why);
+        if (!format || !why.empty()) bad_format(ftext, why);
     }
 
-    const std::string path = rtrim(byte2str(mon.path, sizeof mon.path));
+    const std::string path = field_text(mon.path);
     TextWriter out;
-    if (!out.open(path)) return fail("Cannot write file " + path);
+    if (!out.open(path)) fail("Cannot write file " + path);
     std::string& buf = out.buffer();
 
     std::vector<std::string> names(ncol);
-    for (std::size_t i = 0; i < ncol; ++i) names[i] = column_name(vars[ivar[i] - 1]);
+    for (std::size_t i = 0; i < ncol; ++i) names[i] = tidy_field(vars[ivar[i] - 1].name);  // padding kept
 
     if (mon.opt != 'p') {
         buf += '!';
-        buf += rtrim(byte2str(title, kMessageBytes));
+        buf += trim_right(byte2str(title, kMessageBytes));
         buf += '\n';
         for (std::size_t i = 0; i < ncol; ++i) {
             const VarDescriptor& v = vars[ivar[i] - 1];
             buf += '!';
             buf += names[i];
             buf += ": ";
-            buf += rtrim(tidy(std::string_view(v.description, sizeof v.description)));
+            buf += trim_right(tidy_field(v.description));
             buf += '\n';
         }
     }
@@ -142,13 +138,12 @@ std::string monwrite(const SeriesSpec& mon, const char* title, const VarDescript
             rec.integer(k);
             rec.real(time[j]);
             for (std::size_t i = 0; i < ncol && rec.ok(); ++i) rec.real(cols[i][j]);
-            if (!rec.finish()) return bad_format(ftext, rec.error());
+            if (!rec.finish()) bad_format(ftext, rec.error());
             ++k;
             out.maybe_flush();
         }
     }
-    if (!out.commit()) return fail("Cannot write file " + path);
-    return {};
+    if (!out.commit()) fail("Cannot write file " + path);
 }
 
 }  // namespace morvane

@@ -7,6 +7,7 @@
 #include "plot/thinning.hpp"
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 #include "util/textfile.hpp"
 
 namespace morvane {

@@ -10,17 +10,16 @@
 #include "plot/overlay.hpp"
 #include "plot/panes.hpp"
 #include "postscript/postscript.hpp"
+#include "util/error.hpp"
+#include "util/fields.hpp"
+#include "util/numeric.hpp"
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 
 namespace morvane {
 namespace {
 
 constexpr std::string_view kPrefix = "xMonplot: ";
-
-// Nearest integer, halves away from zero.
-std::int32_t nint(float v) { return static_cast<std::int32_t>(std::lround(v)); }
-
-std::string fixed_field(const char* p, std::size_t n) { return std::string(p, n); }
 
 // The checks made before any file is touched; "" when the page can be drawn.
 // The limits of the page come first, in the order the page needs them, then
@@ -56,12 +55,12 @@ std::string check(const MonplotArgs& a, std::int32_t y0, std::int32_t y1) {
 
 std::string monplot(const MonplotArgs& a) {
     // Step 2: nothing to draw.
-    if (a.nv < 0) return std::string(kPrefix) + "NV below 0!";
+    if (a.nv < 0) throw Error(std::string(kPrefix) + "NV below 0!");
     if (a.nv == 0 || is_blank(a.psfile)) return {};
     const PlotSettings& ps = *a.pset;
     const std::int32_t y0 = nint(ps.year0);
     const std::int32_t y1 = nint(ps.year1);
-    if (std::string m = check(a, y0, y1); !m.empty()) return m;
+    if (std::string m = check(a, y0, y1); !m.empty()) throw Error(m);
 
     // Window ranges; the names and legend texts in plotted-variable order.
     PlotWindows win;
@@ -76,8 +75,8 @@ std::string monplot(const MonplotArgs& a) {
     for (std::size_t i = 0; i < nv; ++i) {
         const VarDescriptor& v = a.vars[a.ivar[i] - 1];
         const int w = a.iwin[i] - 1;
-        names[i] = tidy(fixed_field(v.name, sizeof v.name));
-        legends[i] = tidy(fixed_field(v.description, sizeof v.description));
+        names[i] = tidy_field(v.name);
+        legends[i] = tidy_field(v.description);
         ++win.wcount[w];
         win.wmin[w] = std::min(win.wmin[w], v.ymin);
         win.wmax[w] = std::max(win.wmax[w], v.ymax);
@@ -86,7 +85,7 @@ std::string monplot(const MonplotArgs& a) {
     const std::int32_t nw = *std::max_element(a.iwin.begin(), a.iwin.end());
     for (int w = 0; w < nw; ++w)
         if (win.wmax[w] == win.wmin[w])
-            return std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has ymin = ymax!";
+            throw Error(std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has ymin = ymax!");
 
     // Layout: pane corners measured from the top, turned into page heights
     // of the panes' lower edges.
@@ -110,7 +109,7 @@ std::string monplot(const MonplotArgs& a) {
     psdev dev;
     dev.file = fit(a.psfile, 128);
     if (!psopen_n(dev, "by Monplot", 0.0f, 0.0f, 1.0f, h, 1.0f))
-        return message_text(std::string(kPrefix) + "Cannot write file " + std::string(trim_right(a.psfile)));
+        throw Error(std::string(kPrefix) + "Cannot write file " + std::string(trim_right(a.psfile)));
     psfont(dev, 20);
 
     // Page head.
@@ -123,7 +122,7 @@ std::string monplot(const MonplotArgs& a) {
     const float hy = 0.5f * static_cast<float>(a.nstep) * win.xs;
 
     // Panes: grid, reference year, zero line, frame, labels and legend.
-    const std::string xlabfmt = fixed_field(ps.xlabfmt, sizeof ps.xlabfmt);
+    const std::string xlabfmt = field_text(ps.xlabfmt);
     std::size_t next_legend = 0;
     for (int w = 1; w <= nw; ++w) {
         const float x = win.px[w - 1], y = win.py[w - 1];
@@ -192,12 +191,12 @@ std::string monplot(const MonplotArgs& a) {
     for (std::size_t i = 0; i < a.runs.size() && i < kDashTab.size(); ++i) {
         const SeriesSpec& r = a.runs[i];
         if ((r.active & 1) == 0) break;
-        const std::string path(trim_right(tidy(byte2str(r.path, sizeof r.path))));
+        const std::string path = field_text(r.path);
         const ComparisonRun run{path, names, a.iwin, a.cumul, a.nacc, a.lwid[i] * 1.6f, kDashTab[i]};
         if (plotcomp(dev, win, run) != 0) {
             // The page stays unfinished; what was drawn is kept.
             dev.keep_unfinished();
-            return std::string("xplotcomp: Error in comparison plot") + i2str(static_cast<int>(i) + 1, 3);
+            throw Error(std::string("xplotcomp: Error in comparison plot") + i2str(static_cast<int>(i) + 1, 3));
         }
     }
 
@@ -205,7 +204,7 @@ std::string monplot(const MonplotArgs& a) {
                      {a.nrec, a.ivar, a.iblk, a.cumul, a.iwin, a.nacc, a.ivlab, a.lwid, a.rgb, a.n0, a.n1, a.time,
                       a.val});
     if (!psclose(dev, "none"))
-        return message_text(std::string(kPrefix) + "Cannot write file " + std::string(trim_right(a.psfile)));
+        throw Error(std::string(kPrefix) + "Cannot write file " + std::string(trim_right(a.psfile)));
     return msg;
 }
 

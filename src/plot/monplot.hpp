@@ -41,7 +41,8 @@ struct MonplotArgs {
     const SeriesSpec* obsspecs = nullptr;   // OBSSPECS(*), one per variable record and block
 };
 
-// Draws the page into psfile. Returns the message: "" when all went well.
+// Draws the page into psfile. Returns "" or the message of the last observation
+// file that was not found; a failure throws Error with its message.
 std::string monplot(const MonplotArgs& a);
 
 }  // namespace morvane

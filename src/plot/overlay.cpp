@@ -6,7 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "output/obs.hpp"
+#include "output/prepobs.hpp"
+#include "util/error.hpp"
 
 namespace morvane {
 
@@ -52,9 +53,9 @@ std::string draw_observations(psdev& dev, const PlotWindows& win, const ObsOverl
                 // The record's own observation: never compared with the period.
                 buf.assign(1, {r.cval[0], r.cval[1], r.cval[2]});
             } else {
-                ObsFile f = prepobs(r, -999.0f, win.y0 + win.iyoff, win.y1);
-                if (!f.found) {
-                    msg = f.msg;  // "xFile  <name>  not found"
+                ObsFile f;
+                if (std::string m = message_of([&] { f = prepobs(r, -999.0f, win.y0 + win.iyoff, win.y1); }); !m.empty()) {
+                    msg = std::move(m);  // "xFile  <name>  not found"
                     continue;
                 }
                 buf = std::move(f.points);

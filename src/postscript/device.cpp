@@ -1,7 +1,7 @@
 // The device and the page: psopen_n writes the header, the re-encoding
 // procedure and vector, and the prolog; psclose ends the page, puts the file
 // in place and runs the optional command on it.
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -9,8 +9,11 @@
 
 #include "postscript/emit.hpp"
 #include "postscript/postscript.hpp"
+#include "util/fields.hpp"
+#include "util/numeric.hpp"
 #include "util/stop.hpp"
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 #include "util/textfile.hpp"
 
 namespace morvane {
@@ -66,17 +69,8 @@ constexpr std::string_view kProlog[] = {
     "/WB{GS T Go Blank}def /WRB{GS T R Go Blank}def",
 };
 
-// Nearest integer, halves away from zero, of a 32-bit real; values beyond the
-// 32-bit range (and NaN) give the most negative 32-bit integer.
-std::int64_t nint(float v) {
-    if (!(std::fabs(v) < 2147483648.0f)) return INT32_MIN;
-    return static_cast<std::int64_t>(std::lround(v));
-}
-
-// The file name field: its first 128 characters, trailing blanks removed.
-std::string file_name(const psdev& dev) {
-    return std::string(trim_right(std::string_view(dev.file).substr(0, 128)));
-}
+// The file name field: its first 128 characters read as a record field.
+std::string file_name(const psdev& dev) { return field_text(dev.file.data(), std::min<std::size_t>(dev.file.size(), 128)); }
 
 }  // namespace
 
@@ -100,8 +94,8 @@ bool psopen_n(psdev& dev, std::string_view title, float xmin, float ymin, float 
     float s = 550.0f / w;
     if (780.0f / h <= 550.0f / w) s = 780.0f / h;
     s = s * zoom;
-    const std::int64_t lly = 800 - nint(h * s);
-    const std::int64_t urx = nint(w * s) + 20;
+    const std::int64_t lly = 800 - std::int64_t{nint(h * s)};
+    const std::int64_t urx = std::int64_t{nint(w * s)} + 20;
 
     dev.unit = free_unit();  // the writer's file takes this first free number
     if (dev.unit < 0) return false;

@@ -9,6 +9,8 @@
 #include <limits>
 #include <system_error>
 
+#include "util/format/pow10.hpp"
+
 namespace morvane {
 
 namespace {
@@ -47,20 +49,44 @@ bool equals_nocase(std::string_view s, std::string_view word) {
     return true;
 }
 
+// The end of the plain real item at p ([sign] digits [. digits] [letter e, d
+// or q [sign] digits], digits before or after the point), when it ends at a
+// separator or the end of the text; nullptr for any other item.
+const char* plain_real_end(const char* p, const char* end) {
+    if (p < end && (*p == '+' || *p == '-')) ++p;
+    const char* const first = p;
+    while (p < end && is_digit(*p)) ++p;
+    bool digits = p > first;
+    if (p < end && *p == '.') {
+        const char* const after = ++p;
+        while (p < end && is_digit(*p)) ++p;
+        digits = digits || p > after;
+    }
+    if (!digits) return nullptr;
+    if (p < end && !ends_token(*p)) {
+        const char c = lower(*p);
+        if (c != 'e' && c != 'd' && c != 'q') return nullptr;
+        ++p;
+        if (p < end && (*p == '+' || *p == '-')) ++p;
+        const char* const exp = p;
+        while (p < end && is_digit(*p)) ++p;
+        if (p == exp || (p < end && !ends_token(*p))) return nullptr;
+    }
+    return p;
+}
+
 // Converts a real item: [sign] digits [. digits] [exponent], the exponent being
 // a letter e, d or q (any case) with an optional sign, or a sign alone, then
 // digits; or a signed INF, INFINITY, NAN, NAN(...). The digits are handed to
 // std::from_chars in its own syntax, so the result is correctly rounded.
-// Powers of ten exact in float (10^0..10^10) and in double (10^0..10^22).
-constexpr float kPow10f[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-constexpr double kPow10d[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// The fast path needs the powers of ten exact: in float up to 10^10, in
+// double up to 10^22.
+static_assert(kPow10f[10] == 1e10f && kPow10d[22] == 1e22);
 
 // Runs of digits eight characters at a time: the eight bytes from p (bytes
 // past the end read as zero, which is not a digit) are tested together, and
 // up to eight digits combined into their value by three multiplications.
 // Byte order matters, so other machines take the loop.
-constexpr std::uint64_t kPow10u[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 constexpr std::uint64_t kLowBytes[9] = {0,
                                         0xFFULL,
                                         0xFFFFULL,
@@ -378,6 +404,7 @@ ListReader::Item ListReader::next(std::string_view& token) {
 }
 
 ReadStatus ListReader::finish(Item kind, std::string_view token) {
+    null_ = kind == Item::null;
     switch (kind) {
     case Item::end: return ReadStatus::end;
     case Item::bad:
@@ -400,6 +427,7 @@ ReadStatus ListReader::read_real(T& v) {
             if (const char* stop = fast_real(p, end, r)) {
                 pos_ = static_cast<std::size_t>(skip_blanks_comma(stop, end) - begin);
                 v = r;
+                null_ = false;
                 ++count_;
                 return ReadStatus::ok;
             }
@@ -437,6 +465,7 @@ ReadStatus ListReader::read(std::int32_t& v) {
         if (p > d0 && (p == end || ends_token(*p)) && a <= 2147483647LL + (neg ? 1 : 0)) {
             v = static_cast<std::int32_t>(neg ? -a : a);
             pos_ = static_cast<std::size_t>(skip_blanks_comma(p, end) - begin);
+            null_ = false;
             ++count_;
             return ReadStatus::ok;
         }
@@ -445,6 +474,29 @@ ReadStatus ListReader::read(std::int32_t& v) {
     Item k = next(t);
     if (k == Item::value && !convert_int(t, v)) k = Item::bad;
     return finish(k, t);
+}
+
+ReadStatus ListReader::skip(int n) {
+    const char* const begin = text_.data();
+    const char* const end = begin + text_.size();
+    while (n > 0) {
+        if (repeat_ == 0 && !ended_) {
+            // Plain items are only scanned: every one of them converts.
+            const char* p = begin + pos_;
+            while (p < end && is_blank(*p)) ++p;
+            for (const char* q; n > 0 && (q = plain_real_end(p, end)) != nullptr; --n) {
+                p = skip_blanks_comma(q, end);
+                ++count_;
+                null_ = false;
+            }
+            pos_ = static_cast<std::size_t>(p - begin);
+            if (n == 0) break;
+        }
+        float dummy = 0.0f;
+        if (const ReadStatus st = read_real_item(dummy); st != ReadStatus::ok) return st;
+        --n;
+    }
+    return ReadStatus::ok;
 }
 
 }  // namespace morvane

@@ -24,13 +24,21 @@ public:
     explicit ListReader(std::string_view text);
 
     // A null value (nothing between two commas, or the form r*) reads as ok
-    // and leaves v unchanged, as the reference runtime does. Blanks, tabs,
+    // and leaves v unchanged, as the reference runtime does; null() then
+    // tells it from a value. Blanks, tabs,
     // commas and semicolons separate items; INF, INFINITY and NAN (any case,
     // signed) are read as such; a value beyond the range of the type reads as
     // an infinity, one below it as zero.
     ReadStatus read(float& v);
     ReadStatus read(double& v);
     ReadStatus read(std::int32_t& v);  // '1900.5' or '1e3' is bad for an integer
+
+    // Passes over n items as reads of REAL items would (null values
+    // included), without converting them: ok, or the status of the read that
+    // stopped (end, or bad for an item that is not a number).
+    ReadStatus skip(int n);
+    // True when the last read gave a null value.
+    bool null() const { return null_; }
 
     // The offending item after a bad read.
     std::string_view bad_item() const { return bad_; }
@@ -48,6 +56,7 @@ private:
     std::int64_t repeat_ = 0;   // remaining repeats of pending_ (null values when pending_ is empty)
     bool ended_ = false;
     bool slash_ = false;
+    bool null_ = false;
     std::string_view bad_;
     std::size_t count_ = 0;
 

@@ -1,6 +1,13 @@
 #include "util/numeric.hpp"
 
+#include <cmath>
+
 namespace morvane {
+
+std::int32_t nint(float v) {
+    if (!(std::fabs(v) < 2147483648.0f)) return INT32_MIN;
+    return static_cast<std::int32_t>(std::lround(v));
+}
 
 int vecintp(std::int32_t n0, std::int32_t nb, std::int32_t ne, float xmiss, std::span<float> vec) {
     if (n0 > nb) return 1;

@@ -6,6 +6,10 @@
 
 namespace morvane {
 
+// NINT of a 32-bit real: the nearest integer, halves away from zero; beyond
+// the 32-bit range (and NaN) the most negative 32-bit integer.
+std::int32_t nint(float v);
+
 // vecintp: fills the gaps of VEC(NB..NE) in place. vec[0] is VEC(N0). An entry
 // is valid when it is strictly greater than xmiss. Missing entries between two
 // valid ones get the straight line between them (slope computed once per gap,

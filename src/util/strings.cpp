@@ -1,7 +1,6 @@
 #include "util/strings.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 namespace morvane {
 
@@ -259,25 +258,6 @@ bool cvecfind(std::span<const std::string_view> cvec, std::string_view s, int& i
 bool ischar(std::string_view line, char c) {
     const Limits l = strlim(line);
     return l.last > 0 && l.first == l.last && line[static_cast<std::size_t>(l.first - 1)] == c;
-}
-
-// EXPO10: infinities give 999 (a magnitude beyond every finite exponent), NaN 0.
-int expo10(float x) {
-    if (x == 0.0f) return -999;
-    if (std::isinf(x)) return 999;
-    float a = std::fabs(x);
-    int e = 0;
-    while (a >= 10.0f) {
-        a = a * 0.1f;
-        ++e;
-    }
-    if (a < 1.0f) {
-        do {
-            a = a * 10.0f;
-            --e;
-        } while (a < 0.999999f);
-    }
-    return e;
 }
 
 }  // namespace morvane

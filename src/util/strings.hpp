@@ -1,6 +1,5 @@
 // String utilities on fixed-width, blank-padded text: cleaning, bounds,
-// case, counting and splitting items, word lookup, column specifications,
-// and numbers and dates as text. Positions are 1-based, as the file formats
+// case, counting and splitting items, word lookup. Positions are 1-based, as the file formats
 // and callers count them.
 //
 // Conventions of this family:
@@ -10,11 +9,11 @@
 // - Routines returning pieces of text take a `width`: the element length of
 //   the caller's fixed-width array (pieces cut or blank-padded to it), or 0
 //   for the natural length (the piece with trailing blanks removed).
-// The byte-vector conversions (BYTE2STR, STR2BYTE) are in util/bytevec.hpp.
+// The byte-vector conversions (BYTE2STR, STR2BYTE) are in util/bytevec.hpp,
+// numbers and dates as text in util/strings_numbers.hpp.
 #pragma once
 
 #include <cstddef>
-#include <ctime>
 #include <optional>
 #include <span>
 #include <string>
@@ -99,34 +98,5 @@ bool cvecfind(std::span<const std::string_view> cvec, std::string_view s, int& i
 
 // ISCHAR: true when the text of line is exactly the one character c.
 bool ischar(std::string_view line, char c);
-
-// PARSECOL: a column specification [factor "*"] ("\" number | name) ["+" offset].
-struct ColumnSpec {
-    float factor = 1.0f;
-    float offset = 0.0f;
-    std::string cname;   // the column name (trailing blanks removed), "" for a number
-    bool isname = false;
-    int icol = 1;        // the column number, 0 for a name
-};
-ColumnSpec parsecol(std::string_view line);
-
-// I2STR: ival right-justified in exactly iwidth characters with at least
-// idigits digits (zeros in front); iwidth asterisks when it does not fit.
-std::string i2str(int ival, int iwidth, int idigits = 1);
-
-// N_2_C: x written with the format fmt into 16 characters; "0" for zero;
-// rounded to the nearest integer when fmt contains a lower-case i.
-std::string n_2_c(float x, std::string_view fmt);
-
-// GETFMT: 7-character format for the axis labels ymin + k (ymax - ymin) / ndiv.
-std::string getfmt(float ymin, float ymax, int ndiv);
-
-// EXPO10: decimal exponent of x; -999 for zero.
-int expo10(float x);
-
-// DATETIME: "dd-Mon-yyyy hh:mm" (17 characters) of the local time now; the
-// time part blank when itime <= 0. The second form formats a given time.
-std::string datetime(int itime);
-std::string datetime(int itime, const std::tm& t);
 
 }  // namespace morvane

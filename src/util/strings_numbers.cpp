@@ -1,5 +1,5 @@
-// The string routines that read or write numbers through the format engine
-// and the free-format reader (kept apart from the plain text routines).
+#include "util/strings_numbers.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -60,6 +60,47 @@ std::string i2str(int ival, int iwidth, int idigits) {
     out.reserve(static_cast<std::size_t>(iwidth));
     fmt::put_int(out, ival, iwidth, std::clamp(idigits, 0, 99));
     return out;
+}
+
+// N_2_C: a format that cannot be applied (unreadable, or of the wrong kind for
+// the number) and an integer beyond the 32-bit range give 16 asterisks; output
+// beyond 16 characters is cut, and only the first line counts.
+std::string n_2_c(float x, std::string_view fmt) {
+    constexpr std::size_t kWidth = 16;
+    if (x == 0.0f) return fit("0", kWidth);
+    const std::string stars(kWidth, '*');
+    const auto format = fmt::Format::parse(trimmed(fmt));
+    if (!format) return stars;
+    std::string out;
+    fmt::RecordWriter w(*format, out);
+    if (fmt.find('i') != std::string_view::npos) {
+        const double r = std::round(static_cast<double>(x));  // halves away from zero
+        if (!(r >= -2147483648.0 && r <= 2147483647.0)) return stars;
+        w.integer(static_cast<std::int32_t>(r));
+    } else {
+        w.real(x);
+    }
+    if (!w.finish()) return stars;
+    return fit(std::string_view(out).substr(0, out.find('\n')), kWidth);
+}
+
+// EXPO10: infinities give 999 (a magnitude beyond every finite exponent), NaN 0.
+int expo10(float x) {
+    if (x == 0.0f) return -999;
+    if (std::isinf(x)) return 999;
+    float a = std::fabs(x);
+    int e = 0;
+    while (a >= 10.0f) {
+        a = a * 0.1f;
+        ++e;
+    }
+    if (a < 1.0f) {
+        do {
+            a = a * 10.0f;
+            --e;
+        } while (a < 0.999999f);
+    }
+    return e;
 }
 
 // GETFMT:

@@ -17,8 +17,8 @@
 namespace morvane {
 namespace {
 
-std::int32_t bits(float v) { return std::bit_cast<std::int32_t>(v); }
-float real(std::int32_t b) { return std::bit_cast<float>(b); }
+using testing::bits;
+using testing::real;
 const float M = real(123456789);  // marks org elements the routine must not touch
 
 std::vector<std::int32_t> run_orgall(float h, float al, const float* par) {
@@ -95,14 +95,11 @@ TEST(SeaSaltsAndOrganicAcids, MatchFortranOracleBitForBit) {
         in << '\n';
         cases.push_back(c);
     }
-    const std::string file = testing::scratch_dir() + "/cases.txt";
-    testing::write_file(file, in.str());
-    std::istringstream out(testing::run_command(std::string(ORACLE_SEASALTS_ORG) + " < " + file));
+    const auto want_rows = testing::int_rows(testing::run_oracle(ORACLE_SEASALTS_ORG, in.str()));
     std::size_t rows = 0;
-    for (std::string line; std::getline(out, line) && rows < cases.size(); ++rows) {
-        std::istringstream ls(line);
-        std::vector<std::int32_t> want, got;
-        for (std::int64_t v; ls >> v;) want.push_back(static_cast<std::int32_t>(v));
+    for (; rows < want_rows.size() && rows < cases.size(); ++rows) {
+        const std::vector<std::int32_t>& want = want_rows[rows];
+        std::vector<std::int32_t> got;
         const std::vector<std::int32_t>& c = cases[rows];
         float v[12] = {}, dep[8] = {};
         for (std::size_t i = 2; i < c.size(); ++i) v[i] = real(c[i]);
@@ -119,7 +116,7 @@ TEST(SeaSaltsAndOrganicAcids, MatchFortranOracleBitForBit) {
             got = run_orgall(real(c[1]), v[2], par);
             got.insert(got.begin(), 2);
         }
-        ASSERT_EQ(got, want) << "case " << rows << ": " << line;
+        ASSERT_EQ(got, want) << "case " << rows;
     }
     EXPECT_EQ(rows, cases.size());
 }

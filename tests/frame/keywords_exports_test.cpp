@@ -16,7 +16,7 @@ using morvane::testing::scratch_dir;
 using morvane::testing::write_file;
 using namespace std::string_literals;
 
-std::string pad(std::string_view s, std::size_t n) { return std::string(s.substr(0, n)) + std::string(n - std::min(n, s.size()), ' '); }
+using morvane::testing::pad;
 
 TEST(KeywordExports, ModelProgramInC) {
     const std::string dir = scratch_dir();

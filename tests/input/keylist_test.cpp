@@ -10,6 +10,7 @@
 
 #include "input/keylist.hpp"
 #include "support/test_support.hpp"
+#include "util/fields.hpp"
 
 namespace morvane {
 namespace {
@@ -19,15 +20,9 @@ using morvane::testing::write_file;
 using namespace std::string_literals;
 using Strings = std::vector<std::string>;
 
-std::string pad(std::string_view s, std::size_t n) { return std::string(s.substr(0, n)) + std::string(n - std::min(n, s.size()), ' '); }
+using morvane::testing::InFolder;
+using morvane::testing::pad;
 std::string key(const KEYLIST& l, int i) { return std::string(l.key[i], 16); }
-
-// Runs a test in a folder, so that relative names are resolved there.
-struct InFolder {
-    std::filesystem::path old = std::filesystem::current_path();
-    explicit InFolder(const std::string& dir) { std::filesystem::current_path(dir); }
-    ~InFolder() { std::filesystem::current_path(old); }
-};
 
 // Loads text as a keyword file into a list whose every byte was '#'.
 std::unique_ptr<KEYLIST> load(const std::string& path, const std::string& text, bool write = true) {

@@ -11,6 +11,8 @@
 
 #include "input/keylist.hpp"
 #include "support/test_support.hpp"
+#include "util/error.hpp"
+#include "util/fields.hpp"
 #include "util/strings.hpp"
 
 namespace morvane {
@@ -93,7 +95,7 @@ struct SoilCall {
         in.parentca = &parentca, in.alox_0 = &alox, in.so4admax = &so4admax, in.so4half = &so4half;
         in.po4admax = &po4admax, in.po4half = &po4half, in.exph = &exph, in.alapars = alapars.data();
         in.f_ni = &fni, in.al_we = alwe.data(), in.n_fix = nfix.data();
-        return readinp(in);
+        return message_of([&] { return readinp(in); });
     }
     std::string run_water() {  // READINPW on the list READINP left
         WaterInput in;
@@ -102,7 +104,7 @@ struct SoilCall {
         in.area_c = &area_c, in.area_l = &area_l, in.depth_l = &depth, in.pco2facw = &pco2w;
         in.expalw = &expalw, in.lgkaloxw = &lgkw, in.retention = ret.data(), in.orgmodw = &orgmodw;
         in.orgparw = orgpar.data(), in.mdocw = mdoc.data(), in.alaparw = alaparw.data();
-        return readinpw(in);
+        return message_of([&] { return readinpw(in); });
     }
     // The outputs named in want ("name=value;...", as the map below shows them); got:KEY for KEYGOT.
     std::string show(const std::string& msg, const std::string& wmsg, const std::string& want) const {

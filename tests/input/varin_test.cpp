@@ -11,6 +11,7 @@
 
 #include "input/varin.hpp"
 #include "support/test_support.hpp"
+#include "util/error.hpp"
 
 namespace morvane {
 namespace {
@@ -21,12 +22,13 @@ using testing::write_file;
 
 constexpr float U = 7777.0f;  // an entry VARIN01 must not touch
 
-// Runs a test in its scratch folder, so that file names (and messages) are short.
-struct InFolder {
-    std::filesystem::path old = std::filesystem::current_path();
-    explicit InFolder(const std::string& dir) { std::filesystem::current_path(dir); }
-    ~InFolder() { std::filesystem::current_path(old); }
-};
+// VARIN01's message: "" or the text of its Error.
+std::string varin(std::string_view text, std::int32_t n0, std::int32_t iyrb, std::int32_t iyre, std::int32_t ns,
+                  float rmiss, std::span<float> vec) {
+    return message_of([&] { varin01(text, n0, iyrb, iyre, ns, rmiss, vec); });
+}
+
+using testing::InFolder;
 
 // n data lines "year v" with v = v0, v0 + dv, ...
 std::string lines(int year, int n, int v0, int dv) {
@@ -49,6 +51,7 @@ const std::pair<std::string, std::string> kFiles[] = {
     {"badyear.dat", "!Y v\n2000 1\n2000.5 2\n"},
     {"short.dat", "!Y a b\n\n2000 1 2\n2001 1\n"},
     {"word.dat", "!Y a b\n2000 1 x\n"},
+    {"skipword.dat", "!Y a b\n2000 1e x 3\n"},
     {"forms.dat", "!Y a b c\n2000 2*1.5 3\n2001,,4,5\n2002 1d0;2 3 / x\n2003 -.5e1 +7. 3\n"},
     {"after.dat", "2002 1d0;2 3 / x\n2003 -.5e1 +7. 3\n"},
     {"nulls.dat", "!Y a b\n2000 1,,\n"},
@@ -104,6 +107,7 @@ TEST(Varin01, ValuesFilesAndMessages) {
         {"null value", "nulls.dat;\\2", 2000, 2000, 2000, 1, "xVARIN01: File nulls.dat: Bad data in line     2", {}},
         {"slash before the column", "slash.dat;\\2", 2000, 2000, 2000, 1, "xVARIN01: File slash.dat: Bad data in line     2", {}},
         {"null year", "nullyear.dat", 1990, 1990, 1990, 1, "xVARIN01: File nullyear.dat: Bad data in line     1", {}},
+        {"a passed-over item that is not a number", "skipword.dat;\\3", 2000, 2000, 2000, 1, "xVARIN01: File skipword.dat: Bad data in line     2", {}},
         {"items after the column are not read", "word.dat;\\1", 2000, 2000, 2000, 1, "", {1}},
         {"monthly", "monthly.dat", 2001, 2001, 2001, 12, "", {7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}},
         {"wrong group", "badgroup.dat", 2000, 2000, 2000, 12, "xVARIN01: File badgroup.dat: Wrong number of data in year 2000 (?)", {}},
@@ -112,7 +116,7 @@ TEST(Varin01, ValuesFilesAndMessages) {
     for (const Case& c : cases) {
         std::vector<float> vec(static_cast<std::size_t>((c.iyre - c.n0 + 1) * c.ns + 1), U), want = vec;
         std::copy(c.want.begin(), c.want.end(), want.begin());
-        EXPECT_EQ(varin01(c.text, c.n0, c.iyrb, c.iyre, c.ns, -99.0f, vec), c.msg) << c.what;
+        EXPECT_EQ(varin(c.text, c.n0, c.iyrb, c.iyre, c.ns, -99.0f, vec), c.msg) << c.what;
         EXPECT_EQ(vec, want) << c.what;
     }
 }
@@ -141,7 +145,7 @@ TEST(Varin01, ReadsNumbersAsTheReferenceRuntime) {
     for (int c = 1; c <= 5; ++c) {
         std::istringstream oracle(testing::run_command(std::string(ORACLE_VARIN) + " " + file + " " + std::to_string(c)));
         std::vector<float> vec(years, U);
-        ASSERT_EQ(varin01(file + ";\\" + std::to_string(c), 1000, 1000, 1000 + years - 1, 1, -99.0f, vec), "");
+        ASSERT_EQ(varin(file + ";\\" + std::to_string(c), 1000, 1000, 1000 + years - 1, 1, -99.0f, vec), "");
         int lines = 0;
         for (std::int64_t year, bits; oracle >> year >> bits; ++lines)
             EXPECT_EQ(std::bit_cast<std::uint32_t>(vec[static_cast<std::size_t>(year - 1000)]),
@@ -152,11 +156,11 @@ TEST(Varin01, ReadsNumbersAsTheReferenceRuntime) {
 
 TEST(Varin01, ArgumentsOfThisLibrary) {
     std::vector<float> vec(3, U);
-    EXPECT_EQ(varin01("1", 2000, 2000, 2000, 0, -99.0f, vec), "xVARIN01: ns < 1!");
-    EXPECT_EQ(varin01("1", 2000, 2000, 2003, 1, -99.0f, vec), "xVARIN01: Series array too short for the run!");
-    EXPECT_EQ(varin01("=", 2000, 2003, 2002, 1, -99.0f, vec), "xVARIN01: Series array too short for the run!");
+    EXPECT_EQ(varin("1", 2000, 2000, 2000, 0, -99.0f, vec), "xVARIN01: ns < 1!");
+    EXPECT_EQ(varin("1", 2000, 2000, 2003, 1, -99.0f, vec), "xVARIN01: Series array too short for the run!");
+    EXPECT_EQ(varin("=", 2000, 2003, 2002, 1, -99.0f, vec), "xVARIN01: Series array too short for the run!");
     EXPECT_EQ(vec, std::vector<float>(3, U));
-    EXPECT_EQ(varin01(std::string(200, 'a'), 2000, 2000, 2000, 1, -99.0f, vec).size(), 127u);  // a message is cut
+    EXPECT_EQ(varin(std::string(200, 'a'), 2000, 2000, 2000, 1, -99.0f, vec).size(), 127u);  // a message is cut
 }
 
 TEST(Varin01, LeavesNoFileOpen) {
@@ -168,7 +172,7 @@ TEST(Varin01, LeavesNoFileOpen) {
     const int before = open_fd_count();
     std::vector<float> vec(4);
     int failed = 0;
-    for (int i = 0; i < 2000; ++i) failed += !varin01(texts[i % 5], 2000, 2000, 2003, 1, -99.0f, vec).empty();
+    for (int i = 0; i < 2000; ++i) failed += !varin(texts[i % 5], 2000, 2000, 2003, 1, -99.0f, vec).empty();
     EXPECT_EQ(std::pair(failed, open_fd_count()), std::pair(1600, before));
 }
 

@@ -11,8 +11,9 @@
 #include <random>
 #include <sstream>
 
-#include "input/keylist.hpp"
 #include "support/test_support.hpp"
+#include "util/error.hpp"
+#include "util/fields.hpp"
 
 namespace morvane {
 namespace {
@@ -47,8 +48,10 @@ struct Table {
     }
     float& at(int j, int v) { return val[static_cast<std::size_t>(v * nt + j)]; }
     std::string write(const SeriesSpec& mon, std::optional<int> nv = {}, std::optional<int> n1 = {}) {
-        return monwrite(mon, title, vars.data(), nv.value_or(static_cast<int>(ivar.size())), ivar.data(), 1,
-                        n1.value_or(nt), iyb, iye, nt, time.data(), val.data());
+        return message_of([&] {
+            monwrite(mon, title, vars.data(), nv.value_or(static_cast<int>(ivar.size())), ivar.data(), 1,
+                     n1.value_or(nt), iyb, iye, nt, time.data(), val.data());
+        });
     }
 };
 
@@ -60,7 +63,7 @@ std::string data_part(const std::string& text) {
 }
 
 // The same records written by the Fortran runtime (all entries in the window).
-std::string fortran_lines(const std::string& dir, const std::string& format, Table& t) {
+std::string fortran_lines(const std::string& format, Table& t) {
     std::ostringstream in;
     in << format << "\n" << t.nt << " " << t.ivar.size() << "\n";
     for (int j = 0; j < t.nt; ++j) {
@@ -68,8 +71,7 @@ std::string fortran_lines(const std::string& dir, const std::string& format, Tab
         for (std::size_t i = 0; i < t.ivar.size(); ++i) in << " " << std::bit_cast<std::int32_t>(t.at(j, static_cast<int>(i)));
         in << "\n";
     }
-    morvane::testing::write_file(dir + "/oracle.in", in.str());
-    return morvane::testing::run_command(std::string(ORACLE_MONLINES) + " < " + dir + "/oracle.in");
+    return morvane::testing::run_oracle(ORACLE_MONLINES, in.str());
 }
 
 TEST(Monwrite, ExactBytesOfHeadAndRecords) {
@@ -132,7 +134,7 @@ TEST(Monwrite, RecordsMatchFortranRuntime) {
             }
         ASSERT_EQ(t.write(spec(dir + "/c.mon", c.fmt, 'p')), "") << c.fmt;
         const std::string oracle = c.fmt.empty() ? "(i6,99g13.5)" : c.fmt.substr(0, 32);
-        EXPECT_EQ(data_part(read_file(dir + "/c.mon")), fortran_lines(dir, oracle, t)) << c.fmt;
+        EXPECT_EQ(data_part(read_file(dir + "/c.mon")), fortran_lines(oracle, t)) << c.fmt;
     }
 }
 

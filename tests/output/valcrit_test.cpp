@@ -12,7 +12,7 @@
 namespace morvane {
 namespace {
 
-std::uint32_t bits(float v) { return std::bit_cast<std::uint32_t>(v); }
+using morvane::testing::bits;
 
 TEST(ValCrit, EdgeCases) {
     const float big = 999.99994f;  // 1 / 0.001 in 32-bit floats

@@ -38,7 +38,7 @@ TEST(Monplot, ChecksWriteNoFile) {
         MonplotArgs a = p.args();
         if (p.a.nv < 0) a.nv = -1, a.psfile = "";  // reported even without a file name
         write_file(dir + "/page.eps", "old page");
-        EXPECT_EQ(monplot(a), msg);
+        EXPECT_EQ(message_of([&] { return monplot(a); }), msg);
         EXPECT_EQ(read_file(dir + "/page.eps"), "old page") << msg;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << msg;
     }

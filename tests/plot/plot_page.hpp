@@ -4,32 +4,28 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <vector>
 
 #include "morvane.h"
 #include "plot/monplot.hpp"
 #include "support/test_support.hpp"
+#include "util/error.hpp"
+#include "util/fields.hpp"
 
 namespace morvane::testing {
 
 using Lines = std::vector<std::string>;
 
-template <std::size_t N>
-void put_field(char (&dst)[N], std::string_view s) {
-    std::memset(dst, ' ', N), std::memcpy(dst, s.data(), std::min(N, s.size()));
-}
-
 inline VarDescriptor var(std::string_view name, std::string_view desc, float ymin, float ymax, int ndiv) {
     VarDescriptor v{{}, {}, ymin, ymax, ndiv};
-    put_field(v.name, name), put_field(v.description, desc);
+    set_field(v.name, name), set_field(v.description, desc);
     return v;
 }
 
 inline SeriesSpec series(const std::string& path, bool active = true, char opt = 'x') {
     SeriesSpec s{};
     s.active = active, s.opt = opt, s.icol1 = 1, s.factor = 1.0f;
-    put_field(s.path, path);
+    set_field(s.path, path);
     return s;
 }
 
@@ -48,7 +44,7 @@ struct Page {
 
     explicit Page(const std::string& dir) : psfile(dir + "/page.eps") {
         pset.xlabopt = ' ', pset.nxdiv = 2, pset.xlabstep = 1, pset.year0 = 1990.0f, pset.year1 = 1999.0f;
-        put_field(pset.xlabfmt, "(f5.0)");
+        set_field(pset.xlabfmt, "(f5.0)");
         for (int i = 0; i < 10; ++i) time.push_back(1990.0f + static_cast<float>(i)), val.push_back(float(i));
         a.title = "T", a.zlwid = -1.0f, a.n1 = 10;
     }
@@ -68,7 +64,7 @@ struct Page {
         r.obsspecs = obs.data();
         return r;
     }
-    std::string draw() const { return monplot(args()); }
+    std::string draw() const { return message_of([&] { return monplot(args()); }); }
 
     // The page's lines after the prolog and its two set-up lines.
     Lines body() const {

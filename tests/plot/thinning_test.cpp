@@ -10,13 +10,14 @@
 
 #include "plot/doupeu_reference.hpp"
 #include "util/stop.hpp"
+#include "support/test_support.hpp"
 
 namespace morvane {
 namespace {
 
 using Idx = std::vector<std::int32_t>;
 
-std::uint32_t bits(float v) { return std::bit_cast<std::uint32_t>(v); }
+using morvane::testing::bits;
 
 TEST(Thinning, SegmentGeometry) {
     // Point, segment, nearest point of the segment, distance.

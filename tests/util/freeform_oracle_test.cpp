@@ -163,9 +163,7 @@ TEST(FreeformOracle, CorpusMatchesReferenceRuntime) {
         values += static_cast<std::size_t>(std::stoi(lines.back().substr(2)));
     }
     ASSERT_GE(values, 150000u);
-    const std::string dir = morvane::testing::scratch_dir();
-    morvane::testing::write_file(dir + "/corpus.txt", corpus);
-    std::istringstream ref(morvane::testing::run_command(std::string(ORACLE_LISTREAD) + " < " + dir + "/corpus.txt"));
+    std::istringstream ref(morvane::testing::run_oracle(ORACLE_LISTREAD, corpus));
     std::string want;
     int mismatches = 0, errors = 0;
     for (const std::string& line : lines) {

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 
 using namespace morvane;
 

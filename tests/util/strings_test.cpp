@@ -1,4 +1,5 @@
 #include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
 
 #include <gtest/gtest.h>
 

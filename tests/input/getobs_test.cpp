@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "input/getobs.hpp"
 #include "input/keylist.hpp"
-#include "output/obs.hpp"
+#include "util/fields.hpp"
 
 namespace morvane {
 namespace {

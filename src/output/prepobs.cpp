@@ -1,0 +1,70 @@
+#include "output/prepobs.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "util/error.hpp"
+#include "util/fields.hpp"
+#include "util/files.hpp"
+#include "util/freeform.hpp"
+#include "util/strings.hpp"
+#include "util/strings_numbers.hpp"
+#include "util/textfile.hpp"
+
+namespace morvane {
+namespace {
+
+constexpr std::size_t kObsLineWidth = 1024;  // characters seen of an observation-file line
+
+// Reads `skip` numbers and then one into v; false when the line ends first or
+// an item is not a number.
+bool skip_and_read(ListReader& r, int skip, float& v) {
+    float dummy = 0.0f;
+    for (int i = 0; i < skip; ++i)
+        if (r.read(dummy) != ReadStatus::ok) return false;
+    return r.read(v) == ReadStatus::ok;
+}
+
+}  // namespace
+
+ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye) {
+    ObsFile out;
+    const std::string path = field_text(spec.path);
+    // Present but unreadable: reported like a missing file.
+    auto reader = file_exists(path) ? TextReader::open(path) : std::nullopt;
+    if (!reader) throw Error("xFile  " + path + "  not found");
+
+    const int icol1 = spec.icol1;
+    const int icol2 = spec.icol2;
+    const float yb = static_cast<float>(iyb);
+    const float ye = static_cast<float>(iye);
+    std::size_t bad_line = 0;
+    // Kept across lines: a null item (",,") leaves its variable as it was.
+    float t = 0.0f, v1 = 0.0f, v2 = 0.0f;
+    std::string_view raw;
+    while (reader->next(raw)) {
+        raw = raw.substr(0, std::min(raw.size(), kObsLineWidth));
+        if (!raw.empty() && raw[0] == '!') continue;
+        if (is_blank(raw)) continue;
+        const int m = nitems(raw);
+        ListReader r(raw);
+        bool ok = r.read(t) == ReadStatus::ok && skip_and_read(r, icol1 - 1, v1);
+        if (ok && icol1 < icol2 && m >= icol2 + 1) {
+            ok = skip_and_read(r, icol2 - icol1 - 1, v2);
+        } else {
+            v2 = 0.0f;
+        }
+        if (!ok) {
+            bad_line = reader->line_number();
+            continue;
+        }
+        if (v1 != xmiss && yb <= t && t <= ye) out.points.push_back({t, v1, v2});
+    }
+    if (bad_line > 0)
+        out.msg = message_text("xPREPOBS: File " + path + ": bad data in line" +
+                               i2str(static_cast<int>(std::min<std::size_t>(bad_line, 2147483647u)), 6));
+    return out;
+}
+
+}  // namespace morvane
