@@ -1,5 +1,7 @@
 #include "util/textfile.hpp"
 
+#include "util/fault.hpp"
+
 #include <array>
 #include <atomic>
 #include <filesystem>
@@ -81,7 +83,7 @@ bool file_exists(const std::string& path) {
 
 File::File(const std::string& path, const char* mode) : lease_(UnitLease::take()) {
     if (lease_.unit() < 0) return;  // no unit free: the file is not opened
-    fp_ = std::fopen(path.c_str(), mode);
+    fp_ = fault::hit(fault::Op::Open) ? nullptr : std::fopen(path.c_str(), mode);
     if (fp_ == nullptr) lease_.release();
 }
 
@@ -100,7 +102,7 @@ File& File::operator=(File&& other) noexcept {
 bool File::close() {
     bool ok = true;
     if (fp_ != nullptr) {
-        ok = std::fclose(fp_) == 0;
+        ok = std::fclose(fp_) == 0 && !fault::hit(fault::Op::Close);
         fp_ = nullptr;
     }
     lease_.release();
@@ -118,12 +120,14 @@ std::optional<TextReader> TextReader::open(const std::string& path) {
     std::size_t have = 0;
     if (!ec && size > 0) {
         text.resize(static_cast<std::size_t>(size));
+        if (fault::hit(fault::Op::Read)) return std::nullopt;
         have = std::fread(text.data(), 1, text.size(), f.get());
         text.resize(have);
     }
     if (ec || have == static_cast<std::size_t>(size)) {
         std::array<char, 1 << 16> chunk;
         for (;;) {
+            if (fault::hit(fault::Op::Read)) return std::nullopt;
             const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), f.get());
             text.append(chunk.data(), got);
             if (got < chunk.size()) break;
@@ -187,7 +191,8 @@ bool TextWriter::open(const std::string& path) {
 bool TextWriter::flush() {
     if (!file_.is_open()) return false;
     if (!buf_.empty()) {
-        if (std::fwrite(buf_.data(), 1, buf_.size(), file_.get()) != buf_.size()) ok_ = false;
+        if (fault::hit(fault::Op::Write) || std::fwrite(buf_.data(), 1, buf_.size(), file_.get()) != buf_.size())
+            ok_ = false;
         buf_.clear();
     }
     return ok_;
@@ -200,7 +205,10 @@ bool TextWriter::commit() {
     if (!file_.close()) ok_ = false;
     std::error_code ec;
     if (ok_) {
-        std::filesystem::rename(temp_, path_, ec);
+        if (fault::hit(fault::Op::Rename))
+            ok_ = false;
+        else
+            std::filesystem::rename(temp_, path_, ec);
         if (ec) ok_ = false;
     }
     if (!ok_) std::filesystem::remove(temp_, ec);
