@@ -9,7 +9,7 @@
 #include "util/fields.hpp"
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
-#include "util/textfile.hpp"
+#include "util/textreader.hpp"
 
 namespace morvane {
 namespace {
@@ -47,10 +47,11 @@ bool comment_line(std::string_view s) {
 }
 
 // The dictionary: alias -> keyword, the first line of an alias winning. A
-// dictionary file that does not exist gives no aliases.
+// dictionary file that does not exist, or cannot be read to its end, gives no
+// aliases.
 std::unordered_map<std::string, std::string> load_dictionary(const std::string& name) {
     std::unordered_map<std::string, std::string> dict;
-    auto reader = TextReader::open(name);
+    auto reader = TextReader::open(name, kReadWidth);
     if (!reader) return dict;
     std::string_view raw;
     while (reader->next(raw)) {
@@ -60,6 +61,7 @@ std::unordered_map<std::string, std::string> load_dictionary(const std::string& 
         if (s.rest.empty()) continue;  // a single word
         dict.emplace(std::string(s.word), std::string(s.rest.substr(0, std::min(s.rest.size(), kKeyWidth))));
     }
+    if (reader->failed()) dict.clear();
     return dict;
 }
 
@@ -144,13 +146,15 @@ BadValue::BadValue(std::string keyword, std::string value)
 void fil2list(KEYLIST& list) {
     list.n = -1;
     const std::string file = field_text(list.file);
-    auto reader = TextReader::open(file);
+    auto reader = TextReader::open(file, kReadWidth);
     if (!reader) return;  // missing (or unreadable): the list stays empty
 
+    // The entries are gathered first, so that a file that cannot be read to
+    // its end leaves the list as a missing one does.
     std::string dictionary;
-    int n = 0;
+    std::vector<std::pair<std::string, std::string>> got;
     std::string_view raw;
-    while (n < kKeyLoaded && reader->next(raw)) {
+    while (got.size() < static_cast<std::size_t>(kKeyLoaded) && reader->next(raw)) {
         std::string line = clean_line(raw);
         if (comment_line(line)) continue;
         if (const std::size_t bang = line.find('!'); bang != std::string::npos) line.resize(bang);
@@ -159,12 +163,16 @@ void fil2list(KEYLIST& list) {
             dictionary = std::string(trim_right(s.rest.substr(0, std::min(s.rest.size(), kDictNameWidth))));
             continue;
         }
-        set_field(list.key[n], kKeyWidth, s.word);
-        set_field(list.line[n], kLineWidth, s.rest);
-        ++n;
+        got.emplace_back(s.word, s.rest);
     }
+    if (reader->failed()) return;
     reader.reset();  // nothing stays open while the dictionary is read
 
+    const int n = static_cast<int>(got.size());
+    for (int i = 0; i < n; ++i) {
+        set_field(list.key[i], kKeyWidth, got[i].first);
+        set_field(list.line[i], kLineWidth, got[i].second);
+    }
     list.n = n;
     for (int i = 0; i < kKeyEntries; ++i) {
         list.got[i] = 0;

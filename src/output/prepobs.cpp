@@ -10,7 +10,7 @@
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
 #include "util/strings_numbers.hpp"
-#include "util/textfile.hpp"
+#include "util/textreader.hpp"
 
 namespace morvane {
 namespace {
@@ -32,8 +32,9 @@ ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int3
     ObsFile out;
     const std::string path = field_text(spec.path);
     // Present but unreadable: reported like a missing file.
-    auto reader = file_exists(path) ? TextReader::open(path) : std::nullopt;
-    if (!reader) throw Error("xFile  " + path + "  not found");
+    const std::string unreadable = "xFile  " + path + "  not found";
+    auto reader = TextReader::open(path, kObsLineWidth);
+    if (!reader) throw Error(unreadable);
 
     const int icol1 = spec.icol1;
     const int icol2 = spec.icol2;
@@ -44,7 +45,6 @@ ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int3
     float t = 0.0f, v1 = 0.0f, v2 = 0.0f;
     std::string_view raw;
     while (reader->next(raw)) {
-        raw = raw.substr(0, std::min(raw.size(), kObsLineWidth));
         if (!raw.empty() && raw[0] == '!') continue;
         if (is_blank(raw)) continue;
         const int m = nitems(raw);
@@ -61,6 +61,7 @@ ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int3
         }
         if (v1 != xmiss && yb <= t && t <= ye) out.points.push_back({t, v1, v2});
     }
+    if (reader->failed()) throw Error(unreadable);  // no partial list
     if (bad_line > 0)
         out.msg = message_text("xPREPOBS: File " + path + ": bad data in line" +
                                i2str(static_cast<int>(std::min<std::size_t>(bad_line, 2147483647u)), 6));

@@ -8,7 +8,7 @@
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
 #include "util/strings_numbers.hpp"
-#include "util/textfile.hpp"
+#include "util/textreader.hpp"
 
 namespace morvane {
 
@@ -76,11 +76,12 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
 
     // The heading is the last of the leading comment lines (the first line
     // when there is none); a file with nothing after them has no data.
-    std::string_view line, heading;
+    std::string_view line;
+    std::string heading;  // a copy: the reader's view of it ends with the next line
     bool comments = false, data = false;
     while (rd->next(line)) {
         if (!line.empty() && line.front() == '!') {
-            heading = line;
+            heading.assign(line.substr(0, 512));
             comments = true;
         } else {
             data = true;
@@ -88,7 +89,7 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
         }
     }
     if (!data) return 1;
-    if (!comments) heading = line;
+    if (!comments) heading.assign(line.substr(0, 512));
     rd->back();
 
     // Item number (1-based) of each plotted variable's value in a data line:
@@ -131,6 +132,7 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
             curves[k].y.push_back(win.map_y(a, w));
         }
     }
+    if (rd->failed()) return 1;  // nothing of this run is drawn
 
     for (std::size_t k = 0; k < nv; ++k) {
         if (item[k] == 0) continue;
