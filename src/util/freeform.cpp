@@ -9,6 +9,10 @@
 #include <limits>
 #include <system_error>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "util/format/pow10.hpp"
 
 namespace morvane {
@@ -75,6 +79,73 @@ const char* plain_real_end(const char* p, const char* end) {
     return p;
 }
 
+#if defined(__SSE2__)
+// The bytes of a 64-byte window that are digits, points and blanks (' '), as
+// bit masks (bit i for byte i).
+struct Masks {
+    std::uint64_t digit = 0, point = 0, space = 0;
+};
+inline Masks classify64(const char* w) {
+    Masks m;
+    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
+    const __m128i point = _mm_set1_epi8('.'), space = _mm_set1_epi8(' ');
+    for (int i = 0; i < 4; ++i) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 16 * i));
+        const __m128i t = _mm_sub_epi8(b, zero);
+        const auto bits = [i](__m128i v) {
+            return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << (16 * i);
+        };
+        m.digit |= bits(_mm_cmpeq_epi8(_mm_min_epu8(t, nine), t));
+        m.point |= bits(_mm_cmpeq_epi8(b, point));
+        m.space |= bits(_mm_cmpeq_epi8(b, space));
+    }
+    return m;
+}
+
+// Passes over items of the simplest shape, digits with at most one point
+// among them, each followed by blanks (' ' only) and then by the first digit
+// or point of the next item, 64 bytes at a time; stops at the first item not
+// of that shape (the caller takes it), or when n items are passed. Returns
+// the position of the next item; n is lowered by the items passed. The text
+// from begin to end holds p (the first byte of an item); windows never reach
+// outside it.
+const char* skip_simple_items(const char* begin, const char* p, const char* end, int& n) {
+    while (n > 0) {
+        Masks m;
+        if (end - p >= 64) {
+            m = classify64(p);
+        } else if (end - begin >= 64) {  // the last 64 bytes, shifted to start at p
+            m = classify64(end - 64);
+            const int shift = static_cast<int>(64 - (end - p));
+            m.digit >>= shift, m.point >>= shift, m.space >>= shift;
+        } else {
+            break;
+        }
+        // The window is good up to its first bad byte: one that is neither
+        // part of an item nor a blank (past the text: zero bytes), a point
+        // with no digit or point beside it, or the second point of an item
+        // (the carry of a point's next byte runs through the digits after it
+        // and lands on the next byte that is no digit).
+        const std::uint64_t item = m.digit | m.point;
+        const std::uint64_t second = (m.digit + (m.point << 1)) & ~m.digit & m.point;
+        const std::uint64_t alone = m.point & ~(item << 1) & ~(item >> 1);
+        const std::uint64_t bad = ~(item | m.space) | second | alone;
+        const std::uint64_t good = bad == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << std::countr_zero(bad)) - 1;
+        // Every item that starts in the good part, after the first, closes
+        // the one before it, separator included.
+        std::uint64_t starts = item & ~(item << 1) & good & ~std::uint64_t{1};
+        int pos = 0;
+        for (; starts != 0 && n > 0; --n) {
+            pos = std::countr_zero(starts);
+            starts &= starts - 1;
+        }
+        if (pos == 0) break;
+        p += pos;
+    }
+    return p;
+}
+#endif
+
 // Converts a real item: [sign] digits [. digits] [exponent], the exponent being
 // a letter e, d or q (any case) with an optional sign, or a sign alone, then
 // digits; or a signed INF, INFINITY, NAN, NAN(...). The digits are handed to
@@ -98,10 +169,18 @@ constexpr std::uint64_t kLowBytes[9] = {0,
                                         ~0ULL};
 constexpr bool kSwar = std::endian::native == std::endian::little;
 
-[[gnu::always_inline]] inline std::uint64_t load8(const char* p, const char* end) {
+// The text runs from begin to end; near its end the eight bytes that end it
+// are loaded and shifted down, so that no byte outside it is read.
+[[gnu::always_inline]] inline std::uint64_t load8(const char* begin, const char* p, const char* end) {
     std::uint64_t x = 0;
-    if (end - p >= 8) [[likely]] std::memcpy(&x, p, 8);
-    else std::memcpy(&x, p, static_cast<std::size_t>(end - p));
+    if (end - p >= 8) [[likely]] {
+        std::memcpy(&x, p, 8);
+    } else if (end - begin >= 8) {
+        std::memcpy(&x, end - 8, 8);
+        x = p == end ? 0 : x >> (8 * (8 - (end - p)));
+    } else {
+        for (int i = 0; p + i < end; ++i) x |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    }
     return x;
 }
 
@@ -127,10 +206,11 @@ constexpr bool kSwar = std::endian::native == std::endian::little;
 
 // Appends the digits from p to w (w = w * 10^n + digits); returns the end of
 // the run. n counts every digit, so n > 19 means w has wrapped.
-[[gnu::always_inline]] inline const char* scan_digits(const char* p, const char* end, std::uint64_t& w, int& n) {
+[[gnu::always_inline]] inline const char* scan_digits(const char* begin, const char* p, const char* end, std::uint64_t& w,
+                                                       int& n) {
     if constexpr (kSwar) {
         for (;;) {
-            const std::uint64_t x = load8(p, end);
+            const std::uint64_t x = load8(begin, p, end);
             const int k = leading_digits(x);
             if (k == 0) return p;
             w = w * kPow10u[k] + digits_value(x, k);
@@ -146,15 +226,15 @@ constexpr bool kSwar = std::endian::native == std::endian::little;
 
 // The mantissa from p: digits [. digits] into the integer w, with the count
 // of its digits and of those after the point. Returns the end of the scan.
-[[gnu::always_inline]] inline const char* scan_mantissa(const char* p, const char* end, std::uint64_t& w, int& digits,
+[[gnu::always_inline]] inline const char* scan_mantissa(const char* begin, const char* p, const char* end, std::uint64_t& w, int& digits,
                                                         int& frac) {
     if constexpr (kSwar) {
         // At most eight digits in all, with or without a point: one conversion
         // of the digits joined in one word.
-        const std::uint64_t x = load8(p, end);
+        const std::uint64_t x = load8(begin, p, end);
         const int k = leading_digits(x);
         if (k < 8 && static_cast<char>(x >> (8 * k)) == '.') {
-            const std::uint64_t y = load8(p + k + 1, end);
+            const std::uint64_t y = load8(begin, p + k + 1, end);
             const int f = leading_digits(y);
             const int n = k + f;
             if (f < 8 && n <= 8 && n > 0) {
@@ -173,12 +253,38 @@ constexpr bool kSwar = std::endian::native == std::endian::little;
     w = 0;
     digits = 0;
     frac = 0;
-    p = scan_digits(p, end, w, digits);
+    p = scan_digits(begin, p, end, w, digits);
     if (p < end && *p == '.') {
-        p = scan_digits(p + 1, end, w, frac);
+        p = scan_digits(begin, p + 1, end, w, frac);
         digits += frac;
     }
     return p;
+}
+
+// Passes over a plain real item at p and the separator after it: the
+// position of the next item, or nullptr when the item is not plain. The
+// common shapes (digits, or digits, a point and digits, at most seven on each
+// side) are tested eight bytes at a time; the rest goes through
+// plain_real_end.
+[[gnu::always_inline]] inline const char* skip_plain_item(const char* begin, const char* p, const char* end) {
+    if constexpr (kSwar) {
+        const int k = leading_digits(load8(begin, p, end));
+        const char* q = p + k;
+        if (k < 8 && q < end && *q == '.') {
+            const int f = leading_digits(load8(begin, q + 1, end));
+            q = f < 8 && k + f > 0 ? q + 1 + f : nullptr;
+        } else if (k == 0 || k == 8) {
+            q = nullptr;
+        }
+        if (q != nullptr) {
+            if (q == end) return q;
+            // One blank, then the next item: the usual separator.
+            if (*q == ' ' && q + 1 < end && !ends_token(q[1])) return q + 1;
+            if (ends_token(*q)) return skip_blanks_comma(q, end);
+        }
+    }
+    const char* q = plain_real_end(p, end);
+    return q != nullptr ? skip_blanks_comma(q, end) : nullptr;
 }
 
 // The common short numbers in one pass: when the significant digits form an
@@ -187,13 +293,13 @@ constexpr bool kSwar = std::endian::native == std::endian::little;
 // end of the item (a blank, comma, semicolon, slash or end); returns the
 // stop position, or nullptr when the item is not such a number.
 template <class T>
-[[gnu::always_inline]] inline const char* fast_real(const char* p, const char* end, T& v) {
+[[gnu::always_inline]] inline const char* fast_real(const char* begin, const char* p, const char* end, T& v) {
     bool neg = false;
     if (p < end && (*p == '-' || *p == '+')) neg = *p++ == '-';
     // Up to 19 digits (leading zeros included) fit the 64-bit integer w.
     std::uint64_t w;
     int digits, frac;
-    p = scan_mantissa(p, end, w, digits, frac);
+    p = scan_mantissa(begin, p, end, w, digits, frac);
     const int adj = -frac;
     if (digits == 0 || digits > 19) return nullptr;
     int ex = 0;
@@ -231,7 +337,7 @@ template <class T>
 
 template <class T>
 bool convert_real(std::string_view s, T& v) {
-    if (fast_real(s.data(), s.data() + s.size(), v) == s.data() + s.size()) return true;
+    if (fast_real(s.data(), s.data(), s.data() + s.size(), v) == s.data() + s.size()) return true;
     // Plain spellings (no '+', exponent letter e) go straight to from_chars;
     // anything it does not take whole is looked at in detail below.
     if (!s.empty() && s.front() != '+') {
@@ -424,7 +530,7 @@ ReadStatus ListReader::read_real(T& v) {
         while (p < end && is_blank(*p)) ++p;
         if (p < end) {
             T r;
-            if (const char* stop = fast_real(p, end, r)) {
+            if (const char* stop = fast_real(begin, p, end, r)) {
                 pos_ = static_cast<std::size_t>(skip_blanks_comma(stop, end) - begin);
                 v = r;
                 null_ = false;
@@ -461,7 +567,15 @@ ReadStatus ListReader::read(std::int32_t& v) {
         if (p < end && (*p == '-' || *p == '+')) neg = *p++ == '-';
         const char* const d0 = p;
         std::int64_t a = 0;
-        for (; p < end && static_cast<unsigned>(*p - '0') < 10 && p - d0 < 10; ++p) a = a * 10 + (*p - '0');
+        int k = 8;  // up to seven digits at once
+        if constexpr (kSwar) {
+            const std::uint64_t x = load8(begin, p, end);
+            k = leading_digits(x);
+            if (k > 0 && k < 8) a = static_cast<std::int64_t>(digits_value(x, k));
+            if (k < 8) p += k;
+        }
+        if (k == 8)
+            for (; p < end && static_cast<unsigned>(*p - '0') < 10 && p - d0 < 10; ++p) a = a * 10 + (*p - '0');
         if (p > d0 && (p == end || ends_token(*p)) && a <= 2147483647LL + (neg ? 1 : 0)) {
             v = static_cast<std::int32_t>(neg ? -a : a);
             pos_ = static_cast<std::size_t>(skip_blanks_comma(p, end) - begin);
@@ -484,8 +598,16 @@ ReadStatus ListReader::skip(int n) {
             // Plain items are only scanned: every one of them converts.
             const char* p = begin + pos_;
             while (p < end && is_blank(*p)) ++p;
-            for (const char* q; n > 0 && (q = plain_real_end(p, end)) != nullptr; --n) {
-                p = skip_blanks_comma(q, end);
+#if defined(__SSE2__)
+            const int before = n;
+            p = skip_simple_items(begin, p, end, n);
+            if (n < before) {
+                count_ += static_cast<std::size_t>(before - n);
+                null_ = false;
+            }
+#endif
+            for (const char* q; n > 0 && (q = skip_plain_item(begin, p, end)) != nullptr; --n) {
+                p = q;
                 ++count_;
                 null_ = false;
             }

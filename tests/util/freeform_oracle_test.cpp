@@ -50,6 +50,48 @@ TEST(ListReader, ReportsItemsCountsAndEnds) {
     }
 }
 
+// Passing over n items leaves the reader where n reads of REAL items do:
+// the same status, count, offending item, null flag and slash, and the same
+// next value. Long lines of plain items (digits and a point, separated by
+// blanks) with now and then another item or separator.
+TEST(ListReader, SkipPassesOverAsReadsDo) {
+    std::mt19937 rng(5);
+    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const char* const odd[] = {".", "..", "1.2.3", "5.", ".5", "-1.5", "+2", "1e3", "1.5d-2", "abc", "2*3.5", "3*", "x1",
+                               "00012", "12345678901", "1234567.8"};
+    const char* const seps[] = {"  ", "\t", ",", " , ", ";", ",,", " /", "\r"};
+    int mismatches = 0;
+    for (int t = 0; t < 20000; ++t) {
+        std::string text = pick(4) == 0 ? " " : "";
+        const int items = 1 + pick(40);
+        for (int i = 0; i < items; ++i) {
+            if (pick(12) == 0) {
+                text += odd[pick(16)];
+            } else {
+                std::string d = std::to_string(rng() % 10000000);
+                if (pick(3) != 0) d.insert(static_cast<std::size_t>(pick(static_cast<int>(d.size()) + 1)), ".");
+                text += d;
+            }
+            if (i + 1 < items || pick(4) == 0) text += pick(10) == 0 ? seps[pick(8)] : " ";
+        }
+        for (int n = 0; n <= items + 1; ++n) {
+            ListReader a(text), b(text);
+            const ReadStatus sa = a.skip(n);
+            ReadStatus sb = ReadStatus::ok;
+            for (int i = 0; i < n && sb == ReadStatus::ok; ++i) {
+                float dummy = 0.0f;
+                sb = b.read(dummy);
+            }
+            float va = -7.0f, vb = -7.0f;
+            const ReadStatus na = a.read(va), nb = b.read(vb);
+            const bool same = sa == sb && na == nb && std::memcmp(&va, &vb, 4) == 0 && a.count() == b.count() &&
+                              a.bad_item() == b.bad_item() && a.null() == b.null() && a.slash() == b.slash();
+            if (!same && ++mismatches < 5) ADD_FAILURE() << "skip(" << n << ") of |" << text << "|";
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 struct Gen {
     std::mt19937_64 rng{20261205};
     int range(int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<std::uint64_t>(hi - lo + 1)); }
