@@ -187,9 +187,12 @@ constexpr bool kSwar = std::endian::native == std::endian::little;
 // Number of leading bytes of x that are '0'..'9' (0..8). The test yields a
 // nonzero high nibble bit in every byte that is not a digit; a carry out of
 // a non-digit byte only reaches the bytes after it.
+[[gnu::always_inline]] inline std::uint64_t non_digits(std::uint64_t x) {
+    return ((x & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL) |
+           (((x + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL);
+}
 [[gnu::always_inline]] inline int leading_digits(std::uint64_t x) {
-    const std::uint64_t bad = ((x & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL) |
-                              (((x + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL);
+    const std::uint64_t bad = non_digits(x);
     return bad ? std::countr_zero(bad) >> 3 : 8;
 }
 
@@ -232,8 +235,23 @@ constexpr bool kSwar = std::endian::native == std::endian::little;
         // At most eight digits in all, with or without a point: one conversion
         // of the digits joined in one word.
         const std::uint64_t x = load8(begin, p, end);
-        const int k = leading_digits(x);
+        const std::uint64_t bad = non_digits(x);
+        const int k = bad ? std::countr_zero(bad) >> 3 : 8;
         if (k < 8 && static_cast<char>(x >> (8 * k)) == '.') {
+            // No carry leaves the point's byte, so the marks after it are
+            // right up to the next byte that is no digit: when that lies in
+            // the word, the digits on both sides are joined from it alone.
+            const std::uint64_t after = k < 7 ? bad & ~((std::uint64_t{1} << (8 * k + 8)) - 1) : 0;
+            if (after != 0) {
+                const int stop = std::countr_zero(after) >> 3;
+                const int n = stop - 1;
+                if (n > 0) {
+                    w = digits_value((x & kLowBytes[k]) | ((x >> 8) & ~kLowBytes[k]), n);
+                    digits = n;
+                    frac = n - k;
+                    return p + stop;
+                }
+            }
             const std::uint64_t y = load8(begin, p + k + 1, end);
             const int f = leading_digits(y);
             const int n = k + f;
@@ -323,9 +341,21 @@ template <class T>
     if (w == 0) {
         r = T(0);
     } else if constexpr (sizeof(T) == 4) {
-        if (w > (1u << 24) || e10 < -10 || e10 > 10) return nullptr;
-        r = static_cast<T>(static_cast<std::int64_t>(w));  // w is small: a signed conversion is one instruction
-        r = e10 < 0 ? r / kPow10f[-e10] : r * kPow10f[e10];
+        if (w <= (1u << 24) && e10 >= -10 && e10 <= 10) {
+            r = static_cast<T>(static_cast<std::int64_t>(w));  // w is small: a signed conversion is one instruction
+            r = e10 < 0 ? r / kPow10f[-e10] : r * kPow10f[e10];
+        } else {
+            // More digits (a time such as 1990.0417): w and the power of ten
+            // are exact in double and the one operation rounds once; rounding
+            // that to float gives the correctly rounded float unless the
+            // double lies exactly halfway between two floats (the first
+            // rounding may then have decided the tie), which goes the long way.
+            if (w > (1ULL << 53) || e10 < -22 || e10 > 22) return nullptr;
+            const double x = static_cast<double>(static_cast<std::int64_t>(w));
+            const double d = e10 < 0 ? x / kPow10d[-e10] : x * kPow10d[e10];
+            if ((std::bit_cast<std::uint64_t>(d) & 0x1FFFFFFFULL) == 0x10000000ULL) return nullptr;
+            r = static_cast<T>(d);
+        }
     } else {
         if (w > (1ULL << 53) || e10 < -22 || e10 > 22) return nullptr;
         r = static_cast<T>(static_cast<std::int64_t>(w));  // w is small: a signed conversion is one instruction
@@ -553,6 +583,37 @@ template <class T>
 }
 
 ReadStatus ListReader::read(float& v) { return read_real(v); }
+
+ReadStatus ListReader::read(std::span<float> values, std::size_t& done) {
+    const char* const begin = text_.data();
+    const char* const end = begin + text_.size();
+    std::size_t i = 0;
+    while (i < values.size()) {
+        // Plain numbers in a row, converted in one pass each; the state is
+        // written back once.
+        if (repeat_ == 0 && !ended_) {
+            const char* p = begin + pos_;
+            while (p < end && is_blank(*p)) ++p;
+            const std::size_t first = i;
+            for (const char* stop; i < values.size() && p < end && (stop = fast_real(begin, p, end, values[i])); ++i)
+                p = skip_blanks_comma(stop, end);
+            if (i > first) {
+                pos_ = static_cast<std::size_t>(p - begin);
+                count_ += i - first;
+                null_ = false;
+                continue;
+            }
+        }
+        // Anything else, one item the general way.
+        if (const ReadStatus st = read_real_item(values[i]); st != ReadStatus::ok) {
+            done = i;
+            return st;
+        }
+        ++i;
+    }
+    done = i;
+    return ReadStatus::ok;
+}
 
 ReadStatus ListReader::read(double& v) { return read_real(v); }
 

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,10 @@ public:
     ReadStatus read(float& v);
     ReadStatus read(double& v);
     ReadStatus read(std::int32_t& v);  // '1900.5' or '1e3' is bad for an integer
+    // Reads values.size() reals in order, as that many calls of read() would,
+    // and stops at the first status other than ok, which it returns; `done`
+    // is the number of values read.
+    ReadStatus read(std::span<float> values, std::size_t& done);
 
     // Passes over n items as reads of REAL items would (null values
     // included), without converting them: ok, or the status of the read that

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <sstream>
+#include <vector>
 
 #include "support/test_support.hpp"
 #include "util/freeform.hpp"
@@ -50,11 +51,12 @@ TEST(ListReader, ReportsItemsCountsAndEnds) {
     }
 }
 
-// Passing over n items leaves the reader where n reads of REAL items do:
-// the same status, count, offending item, null flag and slash, and the same
-// next value. Long lines of plain items (digits and a point, separated by
-// blanks) with now and then another item or separator.
-TEST(ListReader, SkipPassesOverAsReadsDo) {
+// Passing over n items, or reading n at once, leaves the reader where n reads
+// of REAL items do: the same status, count, offending item, null flag and
+// slash, the same values and the same next value. Long lines of plain items
+// (digits and a point, separated by blanks) with now and then another item
+// or separator.
+TEST(ListReader, SkipAndReadManyAsReadsDo) {
     std::mt19937 rng(5);
     const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const char* const odd[] = {".", "..", "1.2.3", "5.", ".5", "-1.5", "+2", "1e3", "1.5d-2", "abc", "2*3.5", "3*", "x1",
@@ -75,18 +77,24 @@ TEST(ListReader, SkipPassesOverAsReadsDo) {
             if (i + 1 < items || pick(4) == 0) text += pick(10) == 0 ? seps[pick(8)] : " ";
         }
         for (int n = 0; n <= items + 1; ++n) {
-            ListReader a(text), b(text);
+            ListReader a(text), b(text), c(text);
             const ReadStatus sa = a.skip(n);
+            std::vector<float> vb(static_cast<std::size_t>(n), -7.0f), vc = vb;
             ReadStatus sb = ReadStatus::ok;
-            for (int i = 0; i < n && sb == ReadStatus::ok; ++i) {
-                float dummy = 0.0f;
-                sb = b.read(dummy);
+            std::size_t done = 0;
+            for (; done < vb.size() && (sb = b.read(vb[done])) == ReadStatus::ok; ++done) {
             }
-            float va = -7.0f, vb = -7.0f;
-            const ReadStatus na = a.read(va), nb = b.read(vb);
-            const bool same = sa == sb && na == nb && std::memcmp(&va, &vb, 4) == 0 && a.count() == b.count() &&
-                              a.bad_item() == b.bad_item() && a.null() == b.null() && a.slash() == b.slash();
-            if (!same && ++mismatches < 5) ADD_FAILURE() << "skip(" << n << ") of |" << text << "|";
+            std::size_t done_c = 99;
+            const ReadStatus sc = c.read(std::span<float>(vc), done_c);
+            float va = -7.0f, vb1 = -7.0f, vc1 = -7.0f;
+            const ReadStatus na = a.read(va), nb = b.read(vb1), nc = c.read(vc1);
+            const auto same = [&](const ListReader& x, const ListReader& y) {
+                return x.count() == y.count() && x.bad_item() == y.bad_item() && x.null() == y.null() && x.slash() == y.slash();
+            };
+            const bool ok = sa == sb && na == nb && std::memcmp(&va, &vb1, 4) == 0 && same(a, b) && sc == sb &&
+                            done_c == done && nc == nb && std::memcmp(&vc1, &vb1, 4) == 0 && same(c, b) &&
+                            std::memcmp(vc.data(), vb.data(), vb.size() * 4) == 0;
+            if (!ok && ++mismatches < 5) ADD_FAILURE() << n << " items of |" << text << "|";
         }
     }
     EXPECT_EQ(mismatches, 0);
