@@ -76,7 +76,7 @@ bool TextReader::refill(std::size_t& scan, std::size_t& cut) {
     return true;
 }
 
-bool TextReader::next(std::string_view& line) {
+bool TextReader::next_slow(std::string_view& line) {
     if (replay_) {
         replay_ = false;
         ++line_no_;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,7 +36,15 @@ public:
     // return before it, so that files written on Windows read the same).
     // False at the end of the file, or when reading failed (failed() tells).
     // The view is valid until the next call of next() or rewind().
-    bool next(std::string_view& line);
+    bool next(std::string_view& line) {
+        // A whole line in the buffer, no step back pending: the common case.
+        if (!replay_ && !failed_) {
+            const char* const from = buf_.get() + pos_;
+            if (const void* nl = std::memchr(from, '\n', end_ - pos_))
+                return deliver(line, static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.get()));
+        }
+        return next_slow(line);
+    }
     // Steps back one line: the next call of next() returns the line last
     // returned again. One step only; a second back() before the next next()
     // does nothing.
@@ -53,6 +62,20 @@ private:
     static constexpr std::size_t kBlock = std::size_t{1} << 18;
 
     TextReader(std::size_t capacity, std::size_t width);
+    bool next_slow(std::string_view& line);
+    // The line from pos_ to the line feed at nl.
+    bool deliver(std::string_view& line, std::size_t nl) {
+        std::size_t stop = nl;
+        if (stop > pos_ && buf_[stop - 1] == '\r') --stop;
+        if (stop - pos_ > width_ || (width_ == kWhole && stop - pos_ > kMaxLine))
+            return deliver(line, nl, nl + 1, true);
+        line = std::string_view(buf_.get() + pos_, stop - pos_);
+        last_ = pos_;
+        last_len_ = stop - pos_;
+        pos_ = nl + 1;
+        ++line_no_;
+        return true;
+    }
     bool deliver(std::string_view& line, std::size_t stop, std::size_t after, bool strip_cr);
     bool refill(std::size_t& scan, std::size_t& cut);
 
