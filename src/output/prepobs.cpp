@@ -20,16 +20,13 @@ constexpr std::size_t kObsLineWidth = 1024;  // characters seen of an observatio
 // Reads `skip` numbers and then one into v; false when the line ends first or
 // an item is not a number.
 bool skip_and_read(ListReader& r, int skip, float& v) {
-    float dummy = 0.0f;
-    for (int i = 0; i < skip; ++i)
-        if (r.read(dummy) != ReadStatus::ok) return false;
-    return r.read(v) == ReadStatus::ok;
+    return (skip <= 0 || r.skip(skip) == ReadStatus::ok) && r.read(v) == ReadStatus::ok;
 }
 
-}  // namespace
-
-ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye) {
-    ObsFile out;
+// The observations of the file, each handed to keep(point) as it is read;
+// returns the message of the last bad line ("" when none).
+template <class Keep>
+std::string read_observations(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye, Keep&& keep) {
     const std::string path = field_text(spec.path);
     // Present but unreadable: reported like a missing file.
     const std::string unreadable = "xFile  " + path + "  not found";
@@ -47,10 +44,9 @@ ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int3
     while (reader->next(raw)) {
         if (!raw.empty() && raw[0] == '!') continue;
         if (is_blank(raw)) continue;
-        const int m = nitems(raw);
         ListReader r(raw);
         bool ok = r.read(t) == ReadStatus::ok && skip_and_read(r, icol1 - 1, v1);
-        if (ok && icol1 < icol2 && m >= icol2 + 1) {
+        if (ok && icol1 < icol2 && nitems(raw) >= icol2 + 1) {
             ok = skip_and_read(r, icol2 - icol1 - 1, v2);
         } else {
             v2 = 0.0f;
@@ -59,13 +55,31 @@ ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int3
             bad_line = reader->line_number();
             continue;
         }
-        if (v1 != xmiss && yb <= t && t <= ye) out.points.push_back({t, v1, v2});
+        if (v1 != xmiss && yb <= t && t <= ye) keep(ObsPoint{t, v1, v2});
     }
     if (reader->failed()) throw Error(unreadable);  // no partial list
-    if (bad_line > 0)
-        out.msg = message_text("xPREPOBS: File " + path + ": bad data in line" +
-                               i2str(static_cast<int>(std::min<std::size_t>(bad_line, 2147483647u)), 6));
+    if (bad_line == 0) return {};
+    return message_text("xPREPOBS: File " + path + ": bad data in line" +
+                        i2str(static_cast<int>(std::min<std::size_t>(bad_line, 2147483647u)), 6));
+}
+
+}  // namespace
+
+ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye) {
+    ObsFile out;
+    out.msg = read_observations(spec, xmiss, iyb, iye, [&](const ObsPoint& p) { out.points.push_back(p); });
     return out;
+}
+
+std::string prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye, float* obs,
+                    std::int32_t& nobs) {
+    std::int32_t n = 0;
+    std::string msg = read_observations(spec, xmiss, iyb, iye, [&](const ObsPoint& p) {
+        float* const at = obs + 3 * static_cast<std::size_t>(n++);
+        at[0] = p.time, at[1] = p.value, at[2] = p.value2;
+    });
+    nobs = n;
+    return msg;
 }
 
 }  // namespace morvane

@@ -115,12 +115,10 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
     std::vector<float> items(static_cast<std::size_t>(max_item));
     while (rd->next(line)) {
         ListReader r(line);
-        int n = 0;
-        while (n < max_item) {
-            float v = 0.0f;
-            if (r.read(v) != ReadStatus::ok) break;
-            items[n++] = v;
-        }
+        std::fill(items.begin(), items.end(), 0.0f);  // a null item reads as 0
+        std::size_t done = 0;
+        r.read(std::span<float>(items), done);
+        const int n = static_cast<int>(done);
         if (n < 2) continue;
         const float t = items[1];
         if (!win.in_period(t)) continue;
