@@ -5,7 +5,8 @@
 // run: the peer, gfortran's list-directed READ of the same file(s), and the
 // floor, the file's bytes read with read() into a reused buffer. The closing
 // table gives the medians and the ratios (on process time, which a shared
-// machine disturbs less than wall time).
+// machine disturbs less than wall time). The samples of all cases are taken
+// round by round.
 //
 //   READINP  one monthly series of 200 000 lines (a year and 20 values)
 //   VARIN01  the same file
@@ -14,6 +15,9 @@
 //            100 000 lines (and the same page without them)
 //   READINP_2GB  a series file of 2 GB: peak memory must stay under 256 MB
 //            above the caller's arrays
+//
+// To profile one case: bench_readers --files DIR, then
+// bench_readers --child NAME DIR 0 under the profiler.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -426,6 +430,12 @@ int main(int argc, char** argv) {
         g_dir = argv[3];
         return child(argv[2], std::atoi(argv[4]));
     }
+    if (argc == 3 && std::string(argv[1]) == "--files") {  // for a profiler: --child NAME DIR 0 after this
+        g_dir = argv[2];
+        fs::create_directories(g_dir);
+        make_files();
+        return 0;
+    }
     g_dir = (fs::temp_directory_path() / "morvane_bench_readers").string();
     fs::create_directories(g_dir);
     make_files();
@@ -434,11 +444,16 @@ int main(int argc, char** argv) {
                           {"floor_series", 5, 4},    {"PREPOBS", 5, 4},      {"gfortran_obs", 3, 1},
                           {"floor_obs", 5, 4},       {"MONPLOT", 3, 1},      {"MONPLOT_noruns", 3, 1},
                           {"gfortran_mon", 1, 0},    {"floor_mon", 5, 4}};
-    for (const Case& c : cases)
-        benchmark::RegisterBenchmark(c.name, BM_Fresh, std::string(c.name), c.warm)
-            ->Iterations(c.samples)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond);
+    // Round by round, so that the load of a shared machine falls alike on a
+    // routine, its peer and its floor.
+    for (int round = 0; round < 5; ++round)
+        for (const Case& c : cases)
+            if (round < c.samples)
+                benchmark::RegisterBenchmark((std::string(c.name) + "/round:" + std::to_string(round + 1)).c_str(),
+                                             BM_Fresh, std::string(c.name), c.warm)
+                    ->Iterations(1)
+                    ->UseManualTime()
+                    ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("READINP_2GB", BM_Big)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
