@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <span>
+#include <vector>
 
 #include "util/error.hpp"
 #include "util/fields.hpp"
@@ -35,6 +37,13 @@ std::string read_observations(const SeriesSpec& spec, float xmiss, std::int32_t 
 
     const int icol1 = spec.icol1;
     const int icol2 = spec.icol2;
+    // The items (from 0) of the first value (icol1 0 reads as 1) and of the
+    // second, and the items a line of plain numbers has converted: up to the
+    // last of them (a line holds at most 512 items; more needed, it is read
+    // the long way).
+    const std::int64_t first = std::max(icol1, 1);
+    const std::int64_t second = icol1 < icol2 ? first + (std::int64_t{icol2} - icol1) : first;
+    std::vector<float> plain(second < 512 ? static_cast<std::size_t>(second + 1) : 0);
     const float yb = static_cast<float>(iyb);
     const float ye = static_cast<float>(iye);
     std::size_t bad_line = 0;
@@ -44,12 +53,30 @@ std::string read_observations(const SeriesSpec& spec, float xmiss, std::int32_t 
     while (reader->next(raw)) {
         if (!raw.empty() && raw[0] == '!') continue;
         if (is_blank(raw)) continue;
-        ListReader r(raw);
-        bool ok = r.read(t) == ReadStatus::ok && skip_and_read(r, icol1 - 1, v1);
-        if (ok && icol1 < icol2 && nitems(raw) >= icol2 + 1) {
-            ok = skip_and_read(r, icol2 - icol1 - 1, v2);
+        bool ok;
+        // A line of plain numbers (most are) in one pass, the items needed
+        // converted and the rest only counted.
+        // A value is set as the reading below would set it, up to the item
+        // that is missing.
+        int m = -1;
+        if (!plain.empty() && (m = read_plain_items(raw, plain)) >= 0) {
+            t = plain[0];  // a line that is not blank has an item
+            ok = m > first;
+            if (ok) v1 = plain[static_cast<std::size_t>(first)];
+            if (ok && icol1 < icol2 && m >= std::int64_t{icol2} + 1) {
+                ok = m > second;
+                if (ok) v2 = plain[static_cast<std::size_t>(second)];
+            } else {
+                v2 = 0.0f;
+            }
         } else {
-            v2 = 0.0f;
+            ListReader r(raw);
+            ok = r.read(t) == ReadStatus::ok && skip_and_read(r, icol1 - 1, v1);
+            if (ok && icol1 < icol2 && nitems(raw) >= icol2 + 1) {
+                ok = skip_and_read(r, icol2 - icol1 - 1, v2);
+            } else {
+                v2 = 0.0f;
+            }
         }
         if (!ok) {
             bad_line = reader->line_number();

@@ -474,6 +474,33 @@ bool convert_int(std::string_view s, std::int32_t& v) {
 
 }  // namespace
 
+int read_plain_items(std::string_view line, std::span<float> out) {
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* p = begin;
+    for (std::size_t n = 0;; ++n) {
+        while (p < end && (*p == ' ' || *p == '\t')) ++p;
+        if (p == end) return static_cast<int>(n);
+        if (n == out.size()) {
+            // The rest is counted as NITEMS counts it where no comma, quote
+            // or zero byte is: words between blanks and tabs.
+            const std::string_view rest(p, static_cast<std::size_t>(end - p));
+            if (rest.find_first_of(std::string_view(",'\0", 3)) != std::string_view::npos) return -1;
+            for (bool word = false; p < end; ++p) {
+                const bool blank = *p == ' ' || *p == '\t';
+                n += !blank && !word;
+                word = !blank;
+            }
+            return static_cast<int>(n);
+        }
+        // A plain number, ended by a blank, a tab or the end; a comma,
+        // semicolon, slash or carriage return after it is left to ListReader.
+        const char* const stop = fast_real(begin, p, end, out[n]);
+        if (stop == nullptr || (stop < end && *stop != ' ' && *stop != '\t')) return -1;
+        p = stop;
+    }
+}
+
 ListReader::ListReader(std::string_view text) : text_(text) {}
 
 // Blanks, at most one comma or semicolon, blanks.

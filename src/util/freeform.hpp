@@ -75,4 +75,12 @@ private:
     ReadStatus finish(Item kind, std::string_view token);
 };
 
+// A line whose first out.size() items are plain numbers (sign, digits,
+// point, exponent) separated by blanks and tabs, and whose rest holds no
+// comma, quote or zero byte: those items are converted into out as
+// ListReader converts them, and the number of items on the line is returned,
+// which is then also what NITEMS counts. -1 for any other line: the caller
+// reads it with ListReader.
+int read_plain_items(std::string_view line, std::span<float> out);
+
 }  // namespace morvane
