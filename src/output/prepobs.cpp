@@ -51,8 +51,8 @@ std::string read_observations(const SeriesSpec& spec, float xmiss, std::int32_t 
     float t = 0.0f, v1 = 0.0f, v2 = 0.0f;
     std::string_view raw;
     while (reader->next(raw)) {
-        if (!raw.empty() && raw[0] == '!') continue;
-        if (is_blank(raw)) continue;
+        if (raw.empty() || raw[0] == '!') continue;
+        if (blank_like(raw[0]) && is_blank(raw)) continue;
         bool ok;
         // A line of plain numbers (most are) in one pass, the items needed
         // converted and the rest only counted.
