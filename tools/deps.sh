@@ -14,6 +14,11 @@ have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
 pkg_ok libgtest-dev || need+=(libgtest-dev)
 pkg_ok libgmock-dev || need+=(libgmock-dev)
 pkg_ok libbenchmark-dev || need+=(libbenchmark-dev)
+# The fuzz preset (clang with libFuzzer and its sanitizers) and the coverage report.
+have clang++-14 || need+=(clang-14)
+pkg_ok libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+pkg_ok libfuzzer-14-dev || need+=(libfuzzer-14-dev)
+have lcov || need+=(lcov)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
   SUDO=""
