@@ -24,7 +24,10 @@ run_one() {
     local t=$1 work=$root/build/fuzz/runs/$1
     rm -rf "$work"
     mkdir -p "$work/new" "$work/tmp" "$work/findings"
-    TMPDIR=$work/tmp UBSAN_OPTIONS=print_stacktrace=1 "$root/build/fuzz/fuzz/fuzz_$t" \
+    # A smaller quarantine of freed memory than the default 256 MB: the readers
+    # run half again as fast, and 64 MB still outlasts any one call's memory.
+    TMPDIR=$work/tmp UBSAN_OPTIONS=print_stacktrace=1 ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64} \
+        "$root/build/fuzz/fuzz/fuzz_$t" \
         -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
         -print_final_stats=1 -artifact_prefix="$work/findings/" \
         "$work/new" "$root/fuzz/corpus/$t" >"$work/log" 2>&1
