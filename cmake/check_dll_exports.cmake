@@ -1,11 +1,17 @@
 # Cross-builds the 32-bit Windows DLL and checks that its export table holds
 # both names of every routine the shims define; the example programs, linked
-# through the import library, show that callers find the routines.
+# through the import library, show that callers find the routines, and a
+# Fortran caller of every routine shows that the module's __stdcall interfaces
+# pass the words each routine takes (the link resolves _NAME@n).
 include(${SOURCE_DIR}/cmake/exports.cmake)
 find_program(MINGW_CXX i686-w64-mingw32-g++-posix)
 find_program(MINGW_OBJDUMP i686-w64-mingw32-objdump)
 if(NOT MINGW_CXX OR NOT MINGW_OBJDUMP)
   message(FATAL_ERROR "i686-w64-mingw32-g++ / objdump missing (Debian package g++-mingw-w64-i686)")
+endif()
+find_program(MINGW_FC i686-w64-mingw32-gfortran-posix)
+if(NOT MINGW_FC)
+  message(FATAL_ERROR "i686-w64-mingw32-gfortran missing (Debian package gfortran-mingw-w64-i686)")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR} -G Ninja
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/mingw-i686.cmake
@@ -16,7 +22,7 @@ if(rc)
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} RESULT_VARIABLE rc)
 if(rc)
-  message(FATAL_ERROR "building morvane.dll failed")
+  message(FATAL_ERROR "building morvane.dll and its callers failed")
 endif()
 execute_process(COMMAND ${MINGW_OBJDUMP} -p ${BUILD_DIR}/src/morvane.dll OUTPUT_VARIABLE table RESULT_VARIABLE rc)
 if(rc)
@@ -42,3 +48,21 @@ if(missing)
   message(FATAL_ERROR "morvane.dll lacks the exports: ${missing}")
 endif()
 message(STATUS "morvane.dll exports both names of ${count} routines")
+
+# The Fortran caller imports every routine from the DLL.
+execute_process(COMMAND ${MINGW_OBJDUMP} -p ${BUILD_DIR}/fortran_link_check.exe OUTPUT_VARIABLE imports RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "the Fortran caller fortran_link_check.exe was not built")
+endif()
+string(REGEX MATCH "DLL Name: morvane.dll\n[^\n]*\n([^\n]+\n)+" imports "${imports}")
+morvane_export_names(names)
+set(unused "")
+foreach(name IN LISTS names)
+  if(NOT imports MATCHES "[ \t]${name}\n")
+    list(APPEND unused ${name})
+  endif()
+endforeach()
+if(unused)
+  message(FATAL_ERROR "the Fortran caller does not import: ${unused}")
+endif()
+message(STATUS "a Fortran caller of every routine links against morvane.dll")

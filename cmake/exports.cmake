@@ -7,6 +7,17 @@ set(MORVANE_EXPORT_WORDS
 set(MORVANE_EXTENSION_WORDS
   morvane_set_stop_handler 1  morvane_version 0  morvane_last_message 1)
 
+# The names of all routines and extensions, in out_var.
+function(morvane_export_names out_var)
+  set(pairs ${MORVANE_EXPORT_WORDS} ${MORVANE_EXTENSION_WORDS})
+  set(names "")
+  while(pairs)
+    list(POP_FRONT pairs name words)
+    list(APPEND names ${name})
+  endwhile()
+  set(${out_var} ${names} PARENT_SCOPE)
+endfunction()
+
 # The names of the routines and extensions that the given shim sources define
 # (a shim contains "MORVANE_CALL NAME("), each with its argument bytes n, as
 # the list NAME n NAME n ... in out_var.

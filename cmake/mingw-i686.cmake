@@ -7,3 +7,11 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The Fortran module and its callers, when the cross gfortran is installed
+# (Debian package gfortran-mingw-w64-i686); without it the DLL is built alone.
+find_program(MORVANE_MINGW_FC i686-w64-mingw32-gfortran-posix)
+if(MORVANE_MINGW_FC)
+  set(CMAKE_Fortran_COMPILER ${MORVANE_MINGW_FC})
+else()
+  set(MORVANE_FORTRAN OFF CACHE BOOL "")
+endif()
