@@ -17,6 +17,11 @@ have pkg-config || need+=(pkg-config)
 pkg_ok libgtest-dev || need+=(libgtest-dev)
 pkg_ok libgmock-dev || need+=(libgmock-dev)
 pkg_ok libbenchmark-dev || need+=(libbenchmark-dev)
+# The fuzz preset (clang with libFuzzer and its sanitizers) and the coverage report.
+have clang++-14 || need+=(clang-14)
+pkg_ok libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+pkg_ok libfuzzer-14-dev || need+=(libfuzzer-14-dev)
+have lcov || need+=(lcov)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
   SUDO=""

@@ -1,6 +1,8 @@
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <regex>
+#include <tuple>
 
 #include "plot_page.hpp"
 
@@ -30,6 +32,17 @@ TEST(Monplot, ChecksWriteNoFile) {
         {[](Page& p) { p.a.aspect = 0.0f; }, "xMonplot: ASPECT must be positive!"},
         {[](Page& p) { p.a.n1 = 9; }, "xMonplot: NT exceeds N1 - N0 + 1!"},
         {[](Page& p) { p.vars[0].ymax = 0.0f; }, "xMonplot: Window  1 has ymin = ymax!"},
+        // Settings whose arithmetic or work would have no bound.
+        {[](Page& p) { p.pset.year1 = 2147483648.0f; }, "xMonplot: year0 or year1 out of range!"},
+        {[](Page& p) { p.pset.year0 = -INFINITY; }, "xMonplot: year0 or year1 out of range!"},
+        {[](Page& p) { p.pset.year1 = NAN; }, "xMonplot: year0 or year1 out of range!"},
+        {[](Page& p) { p.pset.year0 = 2010.0f, p.a.nstep = -1; }, "xMonplot: NSTEP below 1!"},
+        {[](Page& p) { p.pset.year0 = -2e9f, p.a.iyoff = -2e9; }, "xMonplot: IYOFF out of range!"},
+        {[](Page& p) { p.pset.year0 = -2e9f, p.pset.year1 = 2e9f, p.a.iyoff = -2147483647 - 1, p.a.nstep = 2147483647; },
+         "xMonplot: IYOFF out of range!"},
+        {[](Page& p) { p.pset.nxdiv = 1001; }, "xMonplot: nxdiv above 1000!"},
+        {[](Page& p) { p.pset.xlab0 = -1; }, "xMonplot: xlab0 below 0!"},
+        {[](Page& p) { p.vars[0].ndiv = 1001; }, "xMonplot: Window  1 has more than 1000 divisions!"},
     };
     for (const auto& [change, msg] : cases) {
         const std::string dir = scratch_dir();
@@ -101,6 +114,27 @@ TEST(Monplot, FiveWindows) {
     const std::string red = " 1.000 0.000 0.000 RGB", blue = " 0.000 0.000 1.000 RGB";
     EXPECT_EQ(ending(p.after("(Epsilon) 0.017 0 0   0.060   0.214 WB"), " RGB"), (Lines{red, red, blue, red, red}));
     EXPECT_TRUE(renders(p.psfile));
+}
+
+// Years and steps whose products leave 32 bits: the x labels of divisions 0, 1 and 2 (nxdiv 2), and
+// the one label of a label step of 2147483647.
+TEST(Monplot, LargeYearsAndSteps) {
+    const std::tuple<float, float, std::int32_t, std::int32_t, Lines> cases[] = {
+        {0.0f, 2e9f, 2, 1, {"(0)", "(1000000000.)", "(2000000000.)"}},
+        // The products in integers, divided as 32-bit reals: 4294967168 and 8589934336 round up by 128 and 256.
+        {-2147483648.0f, 2147483520.0f, 1, 1, {"(-2147483648.)", "(0)", "(2147483648.)"}},
+        {1990.0f, 1999.0f, 1, 2147483647, {"(1990.)"}},
+    };
+    for (const auto& [year0, year1, nstep, xlabstep, labels] : cases) {
+        Page p(scratch_dir());
+        p.pset.year0 = year0, p.pset.year1 = year1, p.pset.xlabstep = xlabstep, p.a.nstep = nstep;
+        put_field(p.pset.xlabfmt, "(f14.0)");
+        ASSERT_EQ(p.draw(), "") << year1;
+        Lines got;
+        for (const std::string& l : ending(p.body(), " W"))
+            if (l.find(" 0.017 2 1 ") != std::string::npos) got.push_back(l.substr(0, l.find(')') + 1));
+        EXPECT_EQ(got, labels) << year1;
+    }
 }
 
 // Limits accepted (25 windows, 9 variables in one, 2 steps in a year); label size by columns; date; subtitle.
