@@ -24,17 +24,9 @@ constexpr std::string_view kPrefix = "xMonplot: ";
 // than the page can show, and the work of drawing them has no bound.
 constexpr std::int32_t kMaxDivisions = 1000;
 
-<<<<<<< HEAD
-=======
-// Nearest integer, halves away from zero.
-std::int32_t nint(float v) { return static_cast<std::int32_t>(std::lround(v)); }
-
 // Whether a year rounds to a 32-bit integer (NaN does not).
 bool integer_year(float v) { return v >= -2147483648.0f && v < 2147483648.0f; }
 
-std::string fixed_field(const char* p, std::size_t n) { return std::string(p, n); }
-
->>>>>>> fuzz
 // The checks made before any file is touched; "" when the page can be drawn.
 // The limits of the page come first, in the order the page needs them, then
 // the arguments that could not be drawn soundly.
@@ -80,7 +72,7 @@ std::string monplot(const MonplotArgs& a) {
     if (a.nv < 0) throw Error(std::string(kPrefix) + "NV below 0!");
     if (a.nv == 0 || is_blank(a.psfile)) return {};
     const PlotSettings& ps = *a.pset;
-    if (!integer_year(ps.year0) || !integer_year(ps.year1)) return std::string(kPrefix) + "year0 or year1 out of range!";
+    if (!integer_year(ps.year0) || !integer_year(ps.year1)) throw Error(std::string(kPrefix) + "year0 or year1 out of range!");
     const std::int32_t y0 = nint(ps.year0);
     const std::int32_t y1 = nint(ps.year1);
     if (std::string m = check(a, y0, y1); !m.empty()) throw Error(m);
@@ -108,15 +100,11 @@ std::string monplot(const MonplotArgs& a) {
     const std::int32_t nw = *std::max_element(a.iwin.begin(), a.iwin.end());
     for (int w = 0; w < nw; ++w) {
         if (win.wmax[w] == win.wmin[w])
-<<<<<<< HEAD
             throw Error(std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has ymin = ymax!");
-=======
-            return std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has ymin = ymax!";
         if (win.wdiv[w] > kMaxDivisions)
-            return std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has more than" + i2str(kMaxDivisions, 5) +
-                   " divisions!";
+            throw Error(std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has more than" + i2str(kMaxDivisions, 5) +
+                        " divisions!");
     }
->>>>>>> fuzz
 
     // Layout: pane corners measured from the top, turned into page heights
     // of the panes' lower edges.

@@ -128,7 +128,7 @@ TEST(Monplot, LargeYearsAndSteps) {
     for (const auto& [year0, year1, nstep, xlabstep, labels] : cases) {
         Page p(scratch_dir());
         p.pset.year0 = year0, p.pset.year1 = year1, p.pset.xlabstep = xlabstep, p.a.nstep = nstep;
-        put_field(p.pset.xlabfmt, "(f14.0)");
+        set_field(p.pset.xlabfmt, "(f14.0)");
         ASSERT_EQ(p.draw(), "") << year1;
         Lines got;
         for (const std::string& l : ending(p.body(), " W"))
