@@ -8,6 +8,7 @@
 #include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/strings.hpp"
+#include "util/warnings.hpp"
 
 namespace morvane {
 namespace {
@@ -47,7 +48,7 @@ void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::in
         if (j >= static_cast<std::int64_t>(vec.size())) break;
         vec[static_cast<std::size_t>(j)] = *dflt;
     }
-    append_default(list, keyword);
+    append_default(list, keyword, real_text(*dflt));
 }
 
 }  // namespace morvane
