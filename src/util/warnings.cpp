@@ -52,9 +52,18 @@ void note_default(std::string_view keyword, std::string value) noexcept {
     }
 }
 
+void note_series(std::string_view keyword, std::string_view value) noexcept {
+    WarningScope* s = current();
+    if (s == nullptr) return;
+    try {
+        s->diag_.series.push_back({std::string(keyword), std::string(value)});
+    } catch (...) {
+    }
+}
+
 std::string real_text(float v) {
     char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general);
     return std::string(buf, r.ptr);
 }
 

@@ -5,7 +5,7 @@
 // by a test or by the command-line program) and nowhere when none is open.
 //
 // Besides the warnings, a collector keeps notes for the command-line
-// program: the default each defaulted keyword took.
+// program: the default each defaulted keyword took, the series read.
 #pragma once
 
 #include <cstddef>
@@ -23,10 +23,17 @@ struct DefaultNote {
     std::string value;  // the default as text ("0.3", "2 2 0 0", "KESTO.mon")
 };
 
+// A series keyword as the time-series reader took it.
+struct SeriesNote {
+    std::string keyword;
+    std::string value;  // a constant, "=", or the file part (joined to the folder) and its columns
+};
+
 struct Diagnostics {
     std::vector<std::string> warnings;  // each "ROUTINE: text", at most 127 characters
     std::size_t dropped = 0;            // warnings beyond kMaxWarnings
     std::vector<DefaultNote> defaults;
+    std::vector<SeriesNote> series;
     // The warnings as the caller sees them: the kept ones, and a last one
     // that counts those not kept.
     std::vector<std::string> texts() const;
@@ -50,6 +57,7 @@ public:
 private:
     friend void warn(std::string_view text) noexcept;
     friend void note_default(std::string_view keyword, std::string value) noexcept;
+    friend void note_series(std::string_view keyword, std::string_view value) noexcept;
     std::string_view routine_;
     Diagnostics diag_;
     WarningScope* outer_;
@@ -67,8 +75,11 @@ void warn(std::string_view text) noexcept;
 // Records the default a keyword took (nothing when no collector is open).
 void note_default(std::string_view keyword, std::string value) noexcept;
 
-// A 32-bit real as the shortest text that reads back as the same value
-// ("0.3", "1e+09", "-1").
+// Records a series keyword and its value (nothing when no collector is open).
+void note_series(std::string_view keyword, std::string_view value) noexcept;
+
+// A 32-bit real as the shortest text that reads back as the same value,
+// fixed or with an exponent as is shorter ("0.3", "0.0001", "1e+09", "-1").
 std::string real_text(float v);
 
 }  // namespace morvane
