@@ -17,6 +17,7 @@ have pkg-config || need+=(pkg-config)
 pkg_ok libgtest-dev || need+=(libgtest-dev)
 pkg_ok libgmock-dev || need+=(libgmock-dev)
 pkg_ok libbenchmark-dev || need+=(libbenchmark-dev)
+pkg_ok libcli11-dev || need+=(libcli11-dev)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
   SUDO=""

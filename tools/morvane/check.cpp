@@ -304,7 +304,8 @@ int check(const CheckOptions& o, std::ostream& out, std::ostream& err) {
     }
     r.iyb = st.iyb, r.iye = st.iye, r.nstep = st.nstep;
     r.site = st.site.value_or("");
-    const bool water = o.water && r.messages.empty();
+    const bool soil_read = r.messages.empty() || r.messages[0].starts_with("xVARIN");
+    const bool water = o.water && soil_read;
     if (water) {
         WarningScope scope("READINPW");
         const std::string msg = st.readinpw(*list);
@@ -314,7 +315,7 @@ int check(const CheckOptions& o, std::ostream& out, std::ostream& err) {
     key_rows(r, *list, defaults, model, water, obs_names);
 
     // Observations with a series number (GETOBS), then every source read.
-    if (r.messages.empty()) {
+    if (soil_read) {
         for (const auto& [key, idx] : records) {
             if (key.second == 0) continue;
             WarningScope scope("GETOBS");
