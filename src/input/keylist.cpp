@@ -99,7 +99,7 @@ void value_warnings(std::string_view keyword, std::string_view text, std::size_t
              " read" + (decimal_comma(text) ? " (a decimal comma?)" : ""));
     }
     if (null) warn(head + "an empty item (null value) leaves its number as it was");
-    if (nonfinite) warn(head + "not a finite number (read as gfortran reads it)");
+    if (nonfinite) warn(head + "not a finite number (an infinity or NaN, kept as read)");
 }
 
 template <class T>

@@ -77,7 +77,7 @@ ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int3
         }
         if (wanted && !(std::isfinite(t) && std::isfinite(v1) && std::isfinite(v2)))
             warn(name + " line " + std::to_string(reader->line_number()) +
-                 ": a number is not finite (read as gfortran reads it)");
+                 ": a number is not finite (an infinity or NaN, kept as read)");
         if (v1 == xmiss) continue;
         if (yb <= t && t <= ye) {
             out.points.push_back({t, v1, v2});

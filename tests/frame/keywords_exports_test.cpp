@@ -87,7 +87,7 @@ TEST(KeywordExports, PrepObsWarnings) {
          {"line 1 skipped: a / ends it before the value", "line 2 skipped: item x is not a number",
           "line 3 skipped: too few items (1)"}},
         {"1990 nan\n1800 1\n1801 2\n", 1, {1990, std::nanf(""), 0},
-         {"line 1: a number is not finite (read as gfortran reads it)",
+         {"line 1: a number is not finite (an infinity or NaN, kept as read)",
           ": 2 observations lie outside the years 1900 to 2100 and are left out"}},
     };
     int idx = 0;

@@ -6,10 +6,12 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <tuple>
 #include <vector>
 
 #include "input/keylist.hpp"
+#include "input/vocabulary.hpp"
 #include "support/test_support.hpp"
 #include "util/error.hpp"
 #include "util/fields.hpp"
@@ -295,7 +297,7 @@ TEST(ReadInp, Warnings) {
           "READINP: unknown keyword pHobz; did you mean pHobs?"}, {}},
         {"KESTO", "CEC 62,5\nthick 1e999\nratwAlBC 1,,2\nCNratmin\nthick 2\n",
          {"READINP: thick is given twice (lines 2 and 5): the first is read",
-          "READINP: thick 1e999: not a finite number (read as gfortran reads it)",
+          "READINP: thick 1e999: not a finite number (an infinity or NaN, kept as read)",
           "READINP: CEC 62,5: 2 numbers where 1 is read (a decimal comma?)",
           "READINP: CNratmin has no number: the default 10 is used",
           "READINP: ratwAlBC 1,,2: an empty item (null value) leaves its number as it was"}, {}},
@@ -355,6 +357,47 @@ TEST(ReadInp, Warnings) {
     EXPECT_EQ(got[0], "READINP: only 206 keyword lines are loaded: line 207 and those after it are not");
     EXPECT_EQ(got[1], "READINP: thick is given twice (lines 1 and 2): the first is read");
     EXPECT_EQ(got[100], "106 more warnings not kept");
+}
+
+// The table of known keywords and the readers agree: every keyword the table
+// gives a model is read when its condition holds (in one of two files, for
+// the keywords that exclude each other), with no warning; every default the
+// readers append is a keyword of the table.
+TEST(ReadInp, EveryKnownKeywordIsRead) {
+    const std::string dir = scratch_dir();
+    const std::map<std::string_view, std::string> values = {
+        {"period", "1990 1995"}, {"RCOOmod", "2"}, {"RCOOpars", "1 2"}, {"AlApars", "1 2"}, {"monfile", "a.mon"},
+        {"balfile", "a.bal"}, {"Orgmodw", "2"}, {"Orgparw", "1 2"}, {"AlAparw", "1 2"}, {"SiteInfo", "site"}};
+    const std::set<std::string_view> only_a = {"N_gupt", "Ca_upt", "Mg_upt", "K_upt", "P_upt", "Al_we", "bsat_0"};
+    const std::set<std::string_view> only_b = {"F_growth", "ctNst", "ctCast", "ctMgst", "ctKst", "ctPst",
+                                               "ratwAlBC", "ECa_0", "EMg_0", "EK_0"};
+    for (const char* model : {"OLU", "KESTO", "KESTO2"}) {
+        for (const auto* skip : {&only_a, &only_b}) {
+            std::string lines;
+            for (const KnownKeyword& k : known_keywords()) {
+                if (!(k.models & (1u << static_cast<unsigned>(model_of(model)))) || skip->count(k.key)) continue;
+                const auto v = values.find(k.key);
+                lines += std::string(k.key) + " " + (v == values.end() ? "1" : v->second) + "\n";
+            }
+            const std::string file = dir + "/" + model + (skip == &only_a ? "a" : "b") + ".inp";
+            SCOPED_TRACE(file);
+            write_file(file, lines);
+            SoilCall call(1990, 1995, model, file);
+            WarningScope scope("READINP");
+            EXPECT_EQ(call.run(), "");
+            if (std::string_view(model) != "KESTO2") {
+                EXPECT_EQ(call.run_water(), "");
+            }
+            EXPECT_EQ(scope.texts(), std::vector<std::string>());
+            for (int i = 1; i <= call.list->n; ++i)
+                EXPECT_TRUE(call.list->got[i - 1] & 1) << key_of(*call.list, i);
+        }
+        write_file(dir + "/none.inp", "period 1990 1995\n");
+        SoilCall call(1990, 1995, model, dir + "/none.inp");
+        call.run();
+        if (std::string_view(model) != "KESTO2") call.run_water();
+        for (int i = 2; i <= call.list->n; ++i) EXPECT_NE(find_known(trim_right(key_of(*call.list, i))), nullptr);
+    }
 }
 
 }  // namespace
