@@ -29,6 +29,14 @@ WarningScope::~WarningScope() { current() = outer_; }
 
 bool warnings_wanted() { return current() != nullptr; }
 
+WarningPrefix::WarningPrefix(std::string_view text) noexcept {
+    if (WarningScope* s = current()) outer_ = s->prefix_, s->prefix_ = text;
+}
+
+WarningPrefix::~WarningPrefix() {
+    if (WarningScope* s = current()) s->prefix_ = outer_;
+}
+
 void warn(std::string_view text) noexcept {
     WarningScope* s = current();
     if (s == nullptr) return;
@@ -37,7 +45,8 @@ void warn(std::string_view text) noexcept {
         return;
     }
     try {
-        s->diag_.warnings.push_back(message_text(std::string(s->routine_) + ": " + std::string(text)));
+        s->diag_.warnings.push_back(
+            message_text(std::string(s->routine_) + ": " + std::string(s->prefix_) + std::string(text)));
     } catch (...) {
         ++s->diag_.dropped;
     }
@@ -59,6 +68,11 @@ void note_series(std::string_view keyword, std::string_view value) noexcept {
         s->diag_.series.push_back({std::string(keyword), std::string(value)});
     } catch (...) {
     }
+}
+
+void note_series_span(std::int32_t first, std::int32_t last) noexcept {
+    WarningScope* s = current();
+    if (s != nullptr && !s->diag_.series.empty()) s->diag_.series.back().first = first, s->diag_.series.back().last = last;
 }
 
 std::string real_text(float v) {

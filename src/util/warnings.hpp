@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,8 @@ struct DefaultNote {
 struct SeriesNote {
     std::string keyword;
     std::string value;  // a constant, "=", or the file part (joined to the folder) and its columns
+    // A file's first and last year with a value in the column; 0, 0 for a constant.
+    std::int32_t first = 0, last = 0;
 };
 
 struct Diagnostics {
@@ -58,9 +61,26 @@ private:
     friend void warn(std::string_view text) noexcept;
     friend void note_default(std::string_view keyword, std::string value) noexcept;
     friend void note_series(std::string_view keyword, std::string_view value) noexcept;
+    friend void note_series_span(std::int32_t first, std::int32_t last) noexcept;
+    friend class WarningPrefix;
     std::string_view routine_;
+    std::string_view prefix_;
     Diagnostics diag_;
     WarningScope* outer_;
+};
+
+// Puts text (a literal, or text that outlives it) before the warnings of
+// the calling thread's open collector while it lives: a reader names the
+// keyword whose value a routine it calls is reading.
+class WarningPrefix {
+public:
+    explicit WarningPrefix(std::string_view text) noexcept;
+    ~WarningPrefix();
+    WarningPrefix(const WarningPrefix&) = delete;
+    WarningPrefix& operator=(const WarningPrefix&) = delete;
+
+private:
+    std::string_view outer_;
 };
 
 // True when the calling thread has a collector open: a routine composes a
@@ -77,6 +97,9 @@ void note_default(std::string_view keyword, std::string value) noexcept;
 
 // Records a series keyword and its value (nothing when no collector is open).
 void note_series(std::string_view keyword, std::string_view value) noexcept;
+
+// Sets the years of the last series noted (nothing when no collector is open).
+void note_series_span(std::int32_t first, std::int32_t last) noexcept;
 
 // A 32-bit real as the shortest text that reads back as the same value,
 // fixed or with an exponent as is shorter ("0.3", "0.0001", "1e+09", "-1").
