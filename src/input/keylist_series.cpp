@@ -36,6 +36,8 @@ void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::in
             value = std::string(line_of(list, ind));
         }
         if (warnings_wanted()) note_series(trimmed(keyword), trim_right(value));
+        const std::string prefix = std::string(trimmed(keyword)) + ": ";
+        const WarningPrefix named(prefix);  // the time-series reader's warnings name the keyword
         // A series that cannot be read is reported; the reading goes on.
         std::string msg = message_of([&] { varin01(value, n0, nb, ne, ns, kSeriesMissing, vec); });
         if (!msg.empty()) tsmsg = std::move(msg);
