@@ -183,7 +183,11 @@ void print_text(const Report& r, std::ostream& out) {
     }
     out << "\nseries\n";
     if (r.series.empty()) out << "  none\n";
-    for (const SeriesNote& s : r.series) out << "  " << pad(s.keyword, 16) << " " << s.value << "\n";
+    for (const SeriesNote& s : r.series) {
+        out << "  " << pad(s.keyword, 16) << " " << s.value;
+        if (s.first != 0 || s.last != 0) out << "  (data " << s.first << " to " << s.last << ")";
+        out << "\n";
+    }
     out << "\nobservations\n";
     if (r.obs.empty()) out << "  none\n";
     for (const ObsRow& o : r.obs) {
@@ -206,7 +210,9 @@ void print_json(const Report& r, std::ostream& out, int code) {
                                     {"value", json_string(k.value)},
                                     {"suggestion", k.suggestion.empty() ? "null" : json_string(k.suggestion)}}));
     for (const SeriesNote& s : r.series)
-        series.push_back(json_object({{"keyword", json_string(s.keyword)}, {"value", json_string(s.value)}}));
+        series.push_back(json_object(
+            {{"keyword", json_string(s.keyword)}, {"value", json_string(s.value)},
+             {"data", s.first != 0 || s.last != 0 ? json_array({std::to_string(s.first), std::to_string(s.last)}) : "null"}}));
     for (const ObsRow& o : r.obs)
         obs.push_back(json_object({{"name", json_string(o.name)}, {"source", json_string(o.source)},
                                    {"count", o.count >= 0 ? std::to_string(o.count) : "null"},
