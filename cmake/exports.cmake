@@ -5,7 +5,8 @@ set(MORVANE_EXPORT_WORDS
   FLGKALOX 2  SEASALTS 3  ORGALL 6  EXCEED 8  MINPOLY 9  SHFTPOLY 7)
 # Extensions beyond the model routines (stdcall on 32-bit Windows as well).
 set(MORVANE_EXTENSION_WORDS
-  morvane_set_stop_handler 1  morvane_version 0  morvane_last_message 1)
+  morvane_set_stop_handler 1  morvane_version 0  morvane_last_message 1
+  morvane_warning_count 0  morvane_warning 2)
 
 # The names of all routines and extensions, in out_var.
 function(morvane_export_names out_var)

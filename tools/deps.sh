@@ -17,6 +17,7 @@ have pkg-config || need+=(pkg-config)
 pkg_ok libgtest-dev || need+=(libgtest-dev)
 pkg_ok libgmock-dev || need+=(libgmock-dev)
 pkg_ok libbenchmark-dev || need+=(libbenchmark-dev)
+pkg_ok libcli11-dev || need+=(libcli11-dev)
 # The fuzz preset (clang with libFuzzer and its sanitizers) and the coverage report.
 have clang++-14 || need+=(clang-14)
 pkg_ok libclang-rt-14-dev || need+=(libclang-rt-14-dev)
