@@ -20,7 +20,7 @@ bool TextWriter::open(const std::string& path) {
     path_ = path;
     buf_.clear();
     ok_ = false;
-    if (!platform::resolve_links(path, target_)) return false;
+    if (path.empty() || !platform::resolve_links(path, target_)) return false;
     const platform::PathKind kind = platform::path_kind(target_);
     if (kind == platform::PathKind::Directory) return false;
     if (kind == platform::PathKind::Other) {
