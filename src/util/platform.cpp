@@ -18,20 +18,17 @@ namespace morvane::platform {
 
 PathKind path_kind(const std::string& path) {
     const DWORD attrs = GetFileAttributesA(path.c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES) {
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) return PathKind::Directory;
+    // Devices (NUL, CON) and pipes are told apart from files by their handle.
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
-        if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND) {
-            // Devices such as NUL have no attributes; ask the handle.
-            HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-            if (h == INVALID_HANDLE_VALUE) return PathKind::Unknown;
-            const DWORD type = GetFileType(h);
-            CloseHandle(h);
-            return type == FILE_TYPE_DISK ? PathKind::Regular : PathKind::Other;
-        }
-        return PathKind::Missing;
+        return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? PathKind::Missing : PathKind::Unknown;
     }
-    return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Directory : PathKind::Regular;
+    const DWORD type = GetFileType(h);
+    CloseHandle(h);
+    return type == FILE_TYPE_DISK ? PathKind::Regular : PathKind::Other;
 }
 
 bool resolve_links(const std::string& path, std::string& target) {

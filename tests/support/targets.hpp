@@ -126,7 +126,7 @@ inline std::map<std::string, std::string> entries(const std::string& dir, const 
 
 // Runs writer on every kind of target. good is the text a successful write
 // leaves (after norm, which may blank a date), failure(path) the writer's
-// message for a target it cannot write. The file system must take good.size() / 2 bytes of a file.
+// message for a target it cannot write.
 inline void check_targets(const Writer& writer, const std::string& good, const std::function<std::string(const std::string&)>& failure,
                           const Norm& norm = same) {
     using Entries = std::map<std::string, std::string>;
