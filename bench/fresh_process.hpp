@@ -108,10 +108,11 @@ inline bool run_child(const std::vector<std::string>& args, Figures& f) {
 
 // The medians of every row, for the summary printed after the run.
 struct Row {
-    std::vector<double> times, cpus, peaks;
+    std::vector<double> times, cpus, peaks, added;  // added: peak above the memory before the call
     double time() const { return median(times); }
     double cpu() const { return median(cpus); }
     double peak() const { return median(peaks); }
+    double add() const { return median(added); }
     static double median(std::vector<double> v) {
         if (v.empty()) return 0;
         std::sort(v.begin(), v.end());
@@ -138,9 +139,11 @@ inline void fresh_rows(benchmark::State& state, const std::string& name, const s
         row.times.push_back(t);
         row.cpus.push_back(warm ? f.warm_cpu : f.first_cpu);
         row.peaks.push_back(f.peak_mb);
+        row.added.push_back(f.peak_mb - f.before_mb);
     }
     state.counters["cpu_ms"] = row.cpu() * 1e3;
     state.counters["peak_MB"] = row.peak();
+    state.counters["added_MB"] = row.add();
 }
 
 }  // namespace bench

@@ -126,7 +126,8 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
 
     const std::string ours = slurp(dir() + "/MONWRITE.mon"), theirs = slurp(dir() + "/gfortran.mon");
-    std::printf("\nMONWRITE %d x %d, medians of the rows above (peak resident memory of the process):\n", kSteps, kColumns);
+    std::printf("\nMONWRITE %d x %d, medians of the rows above (peak resident memory of the process;"
+                " added_MB above: the peak above what the process held before the first call):\n", kSteps, kColumns);
     auto& r = bench::rows();
     for (const char* when : {"first", "warm"}) {
         const bench::Row &m = r[std::string("MONWRITE ") + when], &g = r[std::string("gfortran ") + when],
