@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "support/targets.hpp"
 #include "support/test_support.hpp"
 #include "util/error.hpp"
 #include "util/fields.hpp"
@@ -211,6 +212,20 @@ TEST(Monwrite, GuardAndFailuresLeaveTheOldFile) {
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), exists ? 1 : 0) << c.msg;
         }
     }
+}
+
+// Every kind of target, and a failure at each open, write, close and rename;
+// the table takes several blocks of the writer.
+TEST(Monwrite, TargetsAndFaults) {
+    Table t(98, 600);
+    for (int j = 0; j < t.nt; ++j)
+        for (int v = 0; v < 98; ++v) t.at(j, v) = static_cast<float>(j * 98 + v) * 0.37f;
+    const auto writer = [&](const std::string& path) { return t.write(spec(path)); };
+    const auto failure = [](const std::string& path) { return "xMONWRITE: Cannot write file " + path; };
+    const std::string path = scratch_dir() + "/first.mon";
+    ASSERT_EQ(writer(path), "");
+    morvane::testing::check_targets(writer, read_file(path), failure);
+    morvane::testing::check_faults(writer, failure);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "plot_page.hpp"
+#include "support/targets.hpp"
 
 namespace morvane::testing {
 namespace {
@@ -155,6 +156,19 @@ TEST(Monplot, LimitsAndHead) {
         EXPECT_TRUE(std::ranges::any_of(p.body(), [&](auto& l) { return std::regex_search(l, re); })) << line;
         EXPECT_TRUE(renders(p.psfile)) << line;
     }
+}
+
+// Every kind of target of the page, and a failure at each open, write, close and rename.
+TEST(Monplot, TargetsAndFaults) {
+    Page p(scratch_dir());
+    const auto writer = [&](const std::string& path) { p.psfile = path; return p.draw(); };
+    const auto failure = [](const std::string& path) { return "xMonplot: Cannot write file " + path; };
+    const auto undated = [](std::string text) {
+        return std::regex_replace(text, std::regex("%%CreationDate: [^\n]*"), "%%CreationDate:");
+    };
+    ASSERT_EQ(p.draw(), "");
+    check_targets(writer, read_file(p.psfile), failure, undated);
+    check_faults(writer, failure);
 }
 
 }  // namespace
