@@ -1,6 +1,7 @@
 #include "util/textfile.hpp"
 
 #include "util/fault.hpp"
+#include "util/ospath.hpp"
 
 #include <array>
 #include <atomic>
@@ -78,12 +79,12 @@ void UnitLease::release() {
 
 bool file_exists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+    return std::filesystem::is_regular_file(os_path(path), ec);
 }
 
 File::File(const std::string& path, const char* mode) : lease_(UnitLease::take()) {
     if (lease_.unit() < 0) return;  // no unit free: the file is not opened
-    fp_ = fault::hit(fault::Op::Open) ? nullptr : std::fopen(path.c_str(), mode);
+    fp_ = fault::hit(fault::Op::Open) ? nullptr : os_fopen(path, mode);
     if (fp_ == nullptr) lease_.release();
 }
 
@@ -116,7 +117,7 @@ std::optional<TextReader> TextReader::open(const std::string& path) {
     // Read straight into the text: the size first, then whatever follows.
     std::string text;
     std::error_code ec;
-    const auto size = std::filesystem::file_size(std::filesystem::path(path), ec);
+    const auto size = std::filesystem::file_size(os_path(path), ec);
     std::size_t have = 0;
     if (!ec && size > 0) {
         text.resize(static_cast<std::size_t>(size));
@@ -182,7 +183,7 @@ bool TextWriter::open(const std::string& path) {
     // The process id keeps two programs writing beside each other apart; the
     // counter keeps two writers of one process apart.
     temp_ = path + ".~" + std::to_string(process_id()) + "-" + std::to_string(g_temp_counter.fetch_add(1)) + ".tmp";
-    file_ = File(temp_, "wb");
+    file_ = File(temp_, kTextWriteMode);
     ok_ = file_.is_open();
     buf_.clear();
     return ok_;
@@ -207,11 +208,10 @@ bool TextWriter::commit() {
     if (ok_) {
         if (fault::hit(fault::Op::Rename))
             ok_ = false;
-        else
-            std::filesystem::rename(temp_, path_, ec);
-        if (ec) ok_ = false;
+        else if (!os_replace(temp_, path_))
+            ok_ = false;
     }
-    if (!ok_) std::filesystem::remove(temp_, ec);
+    if (!ok_) std::filesystem::remove(os_path(temp_), ec);
     temp_.clear();
     return ok_;
 }
@@ -221,7 +221,7 @@ void TextWriter::discard() {
     if (file_.is_open()) {
         file_.close();
         std::error_code ec;
-        std::filesystem::remove(temp_, ec);
+        std::filesystem::remove(os_path(temp_), ec);
     }
     temp_.clear();
 }
