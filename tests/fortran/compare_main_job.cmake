@@ -1,27 +1,31 @@
 # Runs the main job in C++ and in Fortran on two copies of the example site for
-# each model: the monitoring files must be equal byte for byte, the pages
-# equal but for their creation date, and what the programs print the same.
-# OLU runs as on a machine without Ghostscript (no picture, no failure).
+# each model, both started in a folder that is neither site's: the monitoring
+# files must be equal byte for byte, the pages equal but for their creation
+# date, and what the programs print the same (but for the site folder). OLU
+# runs as on a machine without Ghostscript (no picture, no failure). EMULATOR
+# runs the programs of another system.
 file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR}/elsewhere)
 file(COPY ${SOURCE_DIR}/examples/site/ DESTINATION ${WORK_DIR}/cxx)
 file(COPY ${SOURCE_DIR}/examples/site/ DESTINATION ${WORK_DIR}/fortran)
 foreach(model KESTO KESTO2 OLU)
   string(TOLOWER ${model} lower)
   set(env "")
-  if(model STREQUAL "OLU")
+  if(model STREQUAL "OLU" AND NOT EMULATOR)
     set(env ${CMAKE_COMMAND} -E env PATH=${WORK_DIR}/no_programs)
   endif()
-  execute_process(COMMAND ${env} ${CXX_PROGRAM} ${WORK_DIR}/cxx ${model}
+  execute_process(COMMAND ${env} ${EMULATOR} ${CXX_PROGRAM} ${WORK_DIR}/cxx ${model} WORKING_DIRECTORY ${WORK_DIR}/elsewhere
                   RESULT_VARIABLE rc OUTPUT_VARIABLE cxx_out ERROR_VARIABLE err)
   if(rc OR NOT err STREQUAL "")
     message(FATAL_ERROR "harjulampi ${model} failed (${rc}):\n${err}")
   endif()
-  execute_process(COMMAND ${env} ${FORTRAN_PROGRAM} ${model} WORKING_DIRECTORY ${WORK_DIR}/fortran
+  execute_process(COMMAND ${env} ${EMULATOR} ${FORTRAN_PROGRAM} ${WORK_DIR}/fortran ${model} WORKING_DIRECTORY ${WORK_DIR}/elsewhere
                   RESULT_VARIABLE rc OUTPUT_VARIABLE f_out ERROR_VARIABLE err)
   if(rc OR NOT err STREQUAL "")
     message(FATAL_ERROR "harjulampi_fortran ${model} failed (${rc}):\n${err}")
   endif()
   string(REPLACE "${WORK_DIR}/cxx/" "" cxx_out "${cxx_out}")
+  string(REPLACE "${WORK_DIR}/fortran/" "" f_out "${f_out}")
   if(NOT cxx_out STREQUAL f_out)
     message(FATAL_ERROR "${model}: the programs print differently\n--- C++\n${cxx_out}--- Fortran\n${f_out}")
   endif()
@@ -40,4 +44,8 @@ foreach(model KESTO KESTO2 OLU)
     message(FATAL_ERROR "${model}: harjulampi_${lower}.eps differs")
   endif()
 endforeach()
+file(GLOB strays ${WORK_DIR}/elsewhere/*)
+if(strays)
+  message(FATAL_ERROR "the programs wrote into the folder they were started in: ${strays}")
+endif()
 message(STATUS "the Fortran main job writes the C++ job's files for KESTO, KESTO2 and OLU")
