@@ -2,6 +2,7 @@
 // the file put in place only on closing, and the command run by psclose.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -16,7 +17,9 @@ namespace morvane {
 namespace {
 
 using morvane::testing::read_file;
+using morvane::testing::read_text;
 using morvane::testing::scratch_dir;
+using morvane::testing::set_env;
 using morvane::testing::write_file;
 
 const char* const kProlog =
@@ -48,7 +51,7 @@ const char* const kProlog =
 
 // The file with its creation date replaced by a fixed one (checked for form).
 std::string page(const std::string& path) {
-    std::string text = read_file(path);
+    std::string text = read_text(path);
     const std::regex date("%%CreationDate: \\d\\d-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-\\d{4} "
                           "[0-2]\\d:[0-5]\\d\n");
     std::smatch m;
@@ -116,14 +119,40 @@ TEST(PostScriptPage, FailuresKeepTheOldFile) {
     psstroke(d);
     ASSERT_TRUE(d.keep_unfinished());
     EXPECT_FALSE(d.is_open());
-    EXPECT_TRUE(read_file(path).ends_with("0 setlinewidth 0 SG newpath\nS\n"));
+    EXPECT_TRUE(read_text(path).ends_with("0 setlinewidth 0 SG newpath\nS\n"));
     ASSERT_TRUE(open(d, path, 1));
     ASSERT_TRUE(psclose(d, "none"));
-    EXPECT_TRUE(read_file(path).starts_with("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  250  570  800\n"));
+    EXPECT_TRUE(read_text(path).starts_with("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  250  570  800\n"));
 }
 
 // psclose runs "action file" unless the action is "none" in any case with
-// trailing blanks; the command sees the finished file.
+// trailing blanks; the command sees the finished file. On Windows cmd.exe
+// runs it: the command none is a batch file there (one name in any case).
+#ifdef _WIN32
+TEST(PostScriptPage, CloseAction) {
+    std::string dir = scratch_dir();
+    std::replace(dir.begin(), dir.end(), '/', '\\');
+    const std::string log = dir + "\\log", eps = dir + "\\f.eps";
+    // The batch file logs its argument and the size of that file (%~z1).
+    write_file(dir + "\\none.cmd", "@echo none %1 %~z1>>" + log + "\r\n");
+    const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    set_env("PATH", dir + ";" + old_path);
+    const struct { std::string action; bool logged; } cases[] = {
+        {"none", false}, {"NONE", false}, {"None   ", false}, {" none", true},
+        {"cmd /c exit 3", false},  // a failing command is of no interest
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(log);
+        psdev d;
+        d.file = eps;
+        ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, 1));
+        EXPECT_TRUE(psclose(d, c.action)) << c.action;
+        const std::string finished = "none " + eps + " " + std::to_string(std::filesystem::file_size(eps)) + "\r\n";
+        EXPECT_EQ(read_file(log), c.logged ? finished : "") << "action '" << c.action << "'";
+    }
+    set_env("PATH", old_path);
+}
+#else
 TEST(PostScriptPage, CloseAction) {
     const std::string dir = scratch_dir();
     const std::string log = dir + "/log";
@@ -133,7 +162,7 @@ TEST(PostScriptPage, CloseAction) {
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     }
     const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-    setenv("PATH", (dir + ":" + old_path).c_str(), 1);
+    set_env("PATH", dir + ":" + old_path);
     const std::string eps = dir + "/f.eps";
     const struct { std::string action, logged; } cases[] = {
         {"none", ""}, {"NONE", ""}, {"None   ", ""}, {" none", "none " + eps + " %%EOF\n"},
@@ -147,8 +176,9 @@ TEST(PostScriptPage, CloseAction) {
         EXPECT_TRUE(psclose(d, c.action)) << c.action;
         EXPECT_EQ(read_file(log), c.logged) << "action '" << c.action << "'";
     }
-    setenv("PATH", old_path.c_str(), 1);
+    set_env("PATH", old_path);
 }
+#endif
 
 }  // namespace
 }  // namespace morvane
