@@ -126,20 +126,31 @@ TEST(PostScriptPage, FailuresKeepTheOldFile) {
 }
 
 // psclose runs "action file" unless the action is "none" in any case with
-// trailing blanks; the command sees the finished file. On Windows cmd.exe
-// runs it: the command none is a batch file there (one name in any case).
-#ifdef _WIN32
+// trailing blanks; the command sees the finished file. The commands none,
+// NONE and None log their name, their argument and the size of that file: on
+// POSIX systems shell scripts, on Windows, where cmd.exe runs the action, one
+// batch file (a name is the same in any case there).
 TEST(PostScriptPage, CloseAction) {
     std::string dir = scratch_dir();
+#ifdef _WIN32
     std::replace(dir.begin(), dir.end(), '/', '\\');
-    const std::string log = dir + "\\log", eps = dir + "\\f.eps";
-    // The batch file logs its argument and the size of that file (%~z1).
+    const std::string log = dir + "\\log", eps = dir + "\\f.eps", eol = "\r\n", failing = "cmd /c exit 3";
     write_file(dir + "\\none.cmd", "@echo none %1 %~z1>>" + log + "\r\n");
+    const char list = ';';
+#else
+    const std::string log = dir + "/log", eps = dir + "/f.eps", eol = "\n", failing = "false";
+    for (const char* name : {"none", "NONE", "None"}) {
+        const std::string script = dir + "/" + name;
+        write_file(script, "#!/bin/sh\necho \"" + std::string(name) + " $1 $(stat -c %s \"$1\")\" >> " + log + "\n");
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    }
+    const char list = ':';
+#endif
     const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "";
-    set_env("PATH", dir + ";" + old_path);
+    set_env("PATH", dir + list + old_path);
     const struct { std::string action; bool logged; } cases[] = {
         {"none", false}, {"NONE", false}, {"None   ", false}, {" none", true},
-        {"cmd /c exit 3", false},  // a failing command is of no interest
+        {failing, false},  // a failing command is of no interest
     };
     for (const auto& c : cases) {
         std::filesystem::remove(log);
@@ -147,38 +158,11 @@ TEST(PostScriptPage, CloseAction) {
         d.file = eps;
         ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, 1));
         EXPECT_TRUE(psclose(d, c.action)) << c.action;
-        const std::string finished = "none " + eps + " " + std::to_string(std::filesystem::file_size(eps)) + "\r\n";
+        const std::string finished = "none " + eps + " " + std::to_string(std::filesystem::file_size(eps)) + eol;
         EXPECT_EQ(read_file(log), c.logged ? finished : "") << "action '" << c.action << "'";
     }
     set_env("PATH", old_path);
 }
-#else
-TEST(PostScriptPage, CloseAction) {
-    const std::string dir = scratch_dir();
-    const std::string log = dir + "/log";
-    for (const char* name : {"none", "NONE", "None"}) {
-        const std::string script = dir + "/" + name;
-        write_file(script, "#!/bin/sh\necho \"" + std::string(name) + " $1 $(tail -n 1 \"$1\")\" >> " + log + "\n");
-        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    }
-    const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-    set_env("PATH", dir + ":" + old_path);
-    const std::string eps = dir + "/f.eps";
-    const struct { std::string action, logged; } cases[] = {
-        {"none", ""}, {"NONE", ""}, {"None   ", ""}, {" none", "none " + eps + " %%EOF\n"},
-        {"echo >>" + log, eps + "\n"}, {"false", ""},  // a failing command is of no interest
-    };
-    for (const auto& c : cases) {
-        std::filesystem::remove(log);
-        psdev d;
-        d.file = eps;
-        ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, 1));
-        EXPECT_TRUE(psclose(d, c.action)) << c.action;
-        EXPECT_EQ(read_file(log), c.logged) << "action '" << c.action << "'";
-    }
-    set_env("PATH", old_path);
-}
-#endif
 
 }  // namespace
 }  // namespace morvane
