@@ -312,6 +312,10 @@ int main(int argc, char** argv) {
     char psfile[128], subttl[128];
     const std::string dir = trimmed(list->dir, 256);  // the keyword file's folder: the page goes there too
     const std::string eps = dir + "harjulampi_" + lower + ".eps";
+    if (eps.size() >= sizeof psfile) {  // MONPLOT takes the page's name in 128 bytes
+        std::fprintf(stderr, "harjulampi: the page's name %s is longer than 127 bytes\n", eps.c_str());
+        return 1;
+    }
     std::snprintf(psfile, sizeof psfile, "%s", eps.c_str());
     std::snprintf(subttl, sizeof subttl, "Dashed: deposition kept at 1980");
     MONPLOT(psfile, title, &nv, &nv, ivar.data(), &nblk, &iblk, cumul.data(), iwin.data(), vars.data(), &pset,

@@ -177,6 +177,10 @@ program harjulampi
   runs(1) = frozen_mon
   dir = morvane_get(list%dir)  ! the keyword file's folder: the page goes there too
   eps = dir // 'harjulampi_' // lower // '.eps'
+  if (len(eps) > len(psfile)) then  ! MONPLOT takes the page's name in 128 characters
+    write (error_unit, '(a)') 'harjulampi: the page''s name ' // eps // ' is longer than 128 characters'
+    stop 1
+  end if
   psfile = eps
   subttl = 'Dashed: deposition kept at 1980'
   call MONPLOT(psfile, title, nvar, nvar, ivar, 1, [1], [(0, i = 1, nvar)], var_window, vars, &
