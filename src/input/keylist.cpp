@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "util/fields.hpp"
+#include "util/files.hpp"
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
 #include "util/textfile.hpp"
@@ -277,13 +278,22 @@ void fil2list(KEYLIST& list) {
         }
     }
 
-    // DIR: everything up to and including the last backslash of FILE.
-    const std::size_t p = file.rfind('\\');
+    // DIR: everything up to and including the last directory separator of
+    // FILE, the backslash or the forward slash (both separate directories on
+    // every system).
+    const std::size_t p = file.find_last_of("\\/");
     set_field(list.dir, kPathWidth, p == std::string::npos ? std::string_view() : std::string_view(file).substr(0, p + 1));
 
     if (!dictionary.empty()) {
-        if (wanted && !file_exists(dictionary))
-            warn("Dictionary  " + dictionary + "  does not exist: no keyword is renamed");
+        // The dictionary's name is used as given, relative to the working
+        // directory. When no file of that name is there, a relative name is
+        // also looked for beside the keyword file, so that a program started
+        // in another directory finds the dictionary its keyword file names.
+        if (!file_exists(dictionary)) {
+            const std::string beside = pathjoin(field_text(list.dir), dictionary);
+            if (file_exists(beside)) dictionary = beside;
+            else if (wanted) warn("Dictionary  " + dictionary + "  does not exist: no keyword is renamed");
+        }
         const auto dict = load_dictionary(dictionary);
         for (int i = 0; i < n && !dict.empty(); ++i) {
             const auto it = dict.find(std::string(trim_right(key_of(list, i + 1))));

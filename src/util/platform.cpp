@@ -1,8 +1,18 @@
 #include "util/platform.hpp"
 
+#include "util/ospath.hpp"
+
 #ifdef _WIN32
 #include <process.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
+
+#include <string>
 #else
 #include <cerrno>
 #include <cstdio>
@@ -14,14 +24,34 @@ namespace morvane::platform {
 
 #ifdef _WIN32
 
-// Names are passed in the ANSI code page, as the library's files are opened.
+// Names are widened as the library opens its files (util/ospath.hpp), and
+// the system's wide functions are called with them.
+
+namespace {
+
+// A wide name back in the code page of the narrow file functions.
+std::string narrow(const std::wstring& w) {
+    if (w.empty()) return {};
+    const UINT cp = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+    const int n = WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+HANDLE open_for_query(const std::wstring& name) {
+    return CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace
 
 PathKind path_kind(const std::string& path) {
-    const DWORD attrs = GetFileAttributesA(path.c_str());
+    const std::wstring name = os_path(path).wstring();
+    const DWORD attrs = GetFileAttributesW(name.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) return PathKind::Directory;
     // Devices (NUL, CON) and pipes are told apart from files by their handle.
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = open_for_query(name);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
         return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? PathKind::Missing : PathKind::Unknown;
@@ -33,26 +63,26 @@ PathKind path_kind(const std::string& path) {
 
 bool resolve_links(const std::string& path, std::string& target) {
     target = path;
-    const DWORD attrs = GetFileAttributesA(path.c_str());
+    const std::wstring name = os_path(path).wstring();
+    const DWORD attrs = GetFileAttributesW(name.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
     // A link to an existing file: the system names the file at its end.
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = open_for_query(name);
     if (h == INVALID_HANDLE_VALUE) return true;  // a dangling link: written over as a file
-    char buf[MAX_PATH * 2];
-    const DWORD n = GetFinalPathNameByHandleA(h, buf, sizeof buf, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    std::wstring buf(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     CloseHandle(h);
-    if (n == 0 || n >= sizeof buf) return false;
-    target.assign(buf, n);
-    if (target.rfind("\\\\?\\", 0) == 0) target.erase(0, 4);
+    if (n == 0 || n >= buf.size()) return false;
+    buf.resize(n);
+    if (buf.rfind(L"\\\\?\\", 0) == 0) buf.erase(0, 4);
+    target = narrow(buf);
     return true;
 }
 
-bool replace_file(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-}
+bool replace_file(const std::string& from, const std::string& to) { return os_replace(from, to); }
 
-bool remove_file(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool remove_file(const std::string& path) { return DeleteFileW(os_path(path).c_str()) != 0; }
 
 void copy_permissions(const std::string&, const std::string&) {}
 
@@ -62,7 +92,7 @@ long process_id() { return static_cast<long>(_getpid()); }
 
 PathKind path_kind(const std::string& path) {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
+    if (::stat(os_path(path).c_str(), &st) != 0)
         return errno == ENOENT || errno == ENOTDIR ? PathKind::Missing : PathKind::Unknown;
     if (S_ISREG(st.st_mode)) return PathKind::Regular;
     if (S_ISDIR(st.st_mode)) return PathKind::Directory;
@@ -70,7 +100,7 @@ PathKind path_kind(const std::string& path) {
 }
 
 bool resolve_links(const std::string& path, std::string& target) {
-    target = path;
+    target = os_path(path).string();  // backslashes as slashes
     // As many links as the system follows in one name before it gives up.
     for (int hop = 0; hop < 40; ++hop) {
         struct stat st;
@@ -89,13 +119,13 @@ bool resolve_links(const std::string& path, std::string& target) {
     return false;
 }
 
-bool replace_file(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+bool replace_file(const std::string& from, const std::string& to) { return os_replace(from, to); }
 
-bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool remove_file(const std::string& path) { return ::unlink(os_path(path).c_str()) == 0; }
 
 void copy_permissions(const std::string& original, const std::string& copy) {
     struct stat st;
-    if (::stat(original.c_str(), &st) == 0) ::chmod(copy.c_str(), st.st_mode & 0777);
+    if (::stat(os_path(original).c_str(), &st) == 0) ::chmod(os_path(copy).c_str(), st.st_mode & 0777);
 }
 
 long process_id() { return static_cast<long>(::getpid()); }

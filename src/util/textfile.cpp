@@ -1,6 +1,7 @@
 #include "util/textfile.hpp"
 
 #include "util/fault.hpp"
+#include "util/ospath.hpp"
 
 #include <array>
 #include <filesystem>
@@ -61,12 +62,12 @@ void UnitLease::release() {
 
 bool file_exists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+    return std::filesystem::is_regular_file(os_path(path), ec);
 }
 
 File::File(const std::string& path, const char* mode) : lease_(UnitLease::take()) {
     if (lease_.unit() < 0) return;  // no unit free: the file is not opened
-    fp_ = fault::hit(fault::Op::Open) ? nullptr : std::fopen(path.c_str(), mode);
+    fp_ = fault::hit(fault::Op::Open) ? nullptr : os_fopen(path, mode);
     if (fp_ == nullptr) lease_.release();
 }
 
@@ -99,7 +100,7 @@ std::optional<TextReader> TextReader::open(const std::string& path) {
     // Read straight into the text: the size first, then whatever follows.
     std::string text;
     std::error_code ec;
-    const auto size = std::filesystem::file_size(std::filesystem::path(path), ec);
+    const auto size = std::filesystem::file_size(os_path(path), ec);
     std::size_t have = 0;
     if (!ec && size > 0) {
         text.resize(static_cast<std::size_t>(size));

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "util/fault.hpp"
+#include "util/ospath.hpp"
 #include "util/platform.hpp"
 
 namespace morvane {
@@ -24,13 +25,13 @@ bool TextWriter::open(const std::string& path) {
     const platform::PathKind kind = platform::path_kind(target_);
     if (kind == platform::PathKind::Directory) return false;
     if (kind == platform::PathKind::Other) {
-        file_ = File(target_, "wb");
+        file_ = File(target_, kTextWriteMode);
     } else {
         // The process id keeps two programs writing beside each other apart;
         // the counter keeps two writers of one process apart.
         temp_ = target_ + ".~" + std::to_string(platform::process_id()) + "-" +
                 std::to_string(g_temp_counter.fetch_add(1)) + ".tmp";
-        file_ = File(temp_, "wb");
+        file_ = File(temp_, kTextWriteMode);
         if (!file_.is_open()) temp_.clear();
         else if (kind == platform::PathKind::Regular) platform::copy_permissions(target_, temp_);
     }

@@ -227,8 +227,8 @@ TEST(ReadInp, DefaultsExchangeMatrixAndBookkeeping) {
                                  c.defaulted("expAl"), c.defaulted("thick"), c.defaulted("bulkdens"),
                                  c.defaulted("monfile"), c.defaulted("ratwAlBC")}),
               (std::vector<bool>{1, 0, 1, 1, 1, 0, 0, 1, 1}));
-    // Monitoring file from the model name; balance file untouched.
-    EXPECT_EQ(rec(c.mon) + " " + rec(c.bal), "KESTO.mon|-1|-|0,0|0|0,0,0 |0|-|0,0|0|0,0,0");
+    // Monitoring file from the model name, beside the keyword file; balance file untouched.
+    EXPECT_EQ(rec(c.mon) + " " + rec(c.bal), dir + "/KESTO.mon|-1|-|0,0|0|0,0,0 |0|-|0,0|0|0,0,0");
 }
 
 TEST(ReadInp, WeatheringUptakeAndDerivedAluminium) {
@@ -272,14 +272,14 @@ TEST(ReadInp, OutputFilesAndObservationRecords) {
     EXPECT_EQ(call.run(), "");
     EXPECT_TRUE(call.got("monfile"));
     EXPECT_EQ((std::vector<std::string>{rec(call.mon), rec(call.bal), rec(call.obs[0]), rec(call.obs[1]), rec(call.obs[2])}),
-              (std::vector<std::string>{"run1.mon|-1|-|0,0|0|0,0,0", "run1.bal|-1|-|0,0|0|0,0,0",
-                                        "1obsonly|-1|x|1,2|1|7.1,6.9,0", "obs/ca.txt|-1|o|3,4|1000|0,0,0",
+              (std::vector<std::string>{dir + "/run1.mon|-1|-|0,0|0|0,0,0", dir + "/run1.bal|-1|-|0,0|0|0,0,0",
+                                        "1obsonly|-1|x|1,2|1|7.1,6.9,0", dir + "/obs/ca.txt|-1|o|3,4|1000|0,0,0",
                                         "|0|-|0,0|0|0,0,0"}));  // SO4 has no record index
-    // A caller-given monitoring path is kept; monfile is not consulted.
+    // A caller-given monitoring path is joined as well; monfile is not consulted.
     SoilCall own(1990, 1995, "KESTO", dir + "/m.inp");
     set_field(own.mon.path, 256, "mine.mon");
     EXPECT_EQ(own.run(), "");
-    EXPECT_EQ(tuple(rec(own.mon), own.got("monfile")), tuple("mine.mon|-1|-|0,0|0|0,0,0", false));
+    EXPECT_EQ(tuple(rec(own.mon), own.got("monfile")), tuple(dir + "/mine.mon|-1|-|0,0|0|0,0,0", false));
 }
 
 // The warnings of READINP (and READINPW after it) on small keyword files that

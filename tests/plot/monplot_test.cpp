@@ -65,7 +65,7 @@ TEST(Monplot, OneWindowPage) {
     p.vars[0] = var("A", "Alpha (a)", -5.0f, 10.0f, 3);
     p.a.igrid = 128, p.a.zlwid = 2.0f, p.a.yref = 1992.5f, p.a.ivlab = 0;
     ASSERT_EQ(p.draw(), "");
-    EXPECT_TRUE(read_file(p.psfile).starts_with(
+    EXPECT_TRUE(read_text(p.psfile).starts_with(
         "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  411  570  800\n%%Title: by Monplot\n"));
     const Lines want = {
         "fA 0 /Helvetica put", "fA 0 get dup scandvec ReEncodeSmall", " 0.0343 SSF",
