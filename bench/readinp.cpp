@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "input/model_input.hpp"
 #include "util/error.hpp"
 #include "util/fields.hpp"
+#include "util/warnings.hpp"
 
 namespace {
 
@@ -73,7 +75,7 @@ void drop_from_cache() {
     }
 }
 
-void run(benchmark::State& state, bool cold) {
+void run(benchmark::State& state, bool cold, bool warnings = false) {
     const auto saved = std::filesystem::current_path();
     std::filesystem::current_path(std::string(MORVANE_SOURCE_DIR) + "/examples/site");
     Storage st;
@@ -83,8 +85,12 @@ void run(benchmark::State& state, bool cold) {
             drop_from_cache();
             state.ResumeTiming();
         }
+        // The export opens a collector of warnings on every call.
+        std::optional<WarningScope> scope;
+        if (warnings) scope.emplace("READINP");
         const std::string msg = message_of([&] { return readinp(st.args()); });
         if (!msg.empty()) state.SkipWithError(msg.c_str());
+        if (warnings && !scope->texts().empty()) state.SkipWithError(scope->texts()[0].c_str());
         benchmark::DoNotOptimize(st.m.data());
     }
     std::filesystem::current_path(saved);
@@ -92,9 +98,11 @@ void run(benchmark::State& state, bool cold) {
 
 void BM_ReadInpCached(benchmark::State& state) { run(state, false); }
 void BM_ReadInpUncached(benchmark::State& state) { run(state, true); }
+void BM_ReadInpCachedWarnings(benchmark::State& state) { run(state, false, true); }
 
 BENCHMARK(BM_ReadInpCached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadInpUncached)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadInpCachedWarnings)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

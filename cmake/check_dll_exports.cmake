@@ -2,13 +2,51 @@
 # both names of every routine the shims define; the example programs, linked
 # through the import library, show that callers find the routines, and a
 # Fortran caller of every routine shows that the module's __stdcall interfaces
-# pass the words each routine takes (the link resolves _NAME@n).
+# pass the words each routine takes (the link resolves _NAME@n). The argument
+# bytes n of the decorated names, which the DLL's .def file takes from the
+# export table, are checked against the header's prototypes: the C compiler
+# decorates each routine it calls with the bytes of its prototype, and a
+# wrong n would let a caller's stack be corrupted. The DLL carries its version
+# resource.
 include(${SOURCE_DIR}/cmake/exports.cmake)
 find_program(MINGW_CXX i686-w64-mingw32-g++-posix)
+find_program(MINGW_CC i686-w64-mingw32-gcc-posix)
 find_program(MINGW_OBJDUMP i686-w64-mingw32-objdump)
-if(NOT MINGW_CXX OR NOT MINGW_OBJDUMP)
-  message(FATAL_ERROR "i686-w64-mingw32-g++ / objdump missing (Debian package g++-mingw-w64-i686)")
+find_program(MINGW_NM i686-w64-mingw32-nm)
+if(NOT MINGW_CXX OR NOT MINGW_CC OR NOT MINGW_OBJDUMP OR NOT MINGW_NM)
+  message(FATAL_ERROR "i686-w64-mingw32-g++ / gcc / objdump / nm missing (Debian package g++-mingw-w64-i686)")
 endif()
+
+# The header's argument bytes: the symbols a C caller of every routine refers to.
+morvane_export_names(names)
+set(c "#include \"morvane.h\"\nvoid (*const morvane_refs[])(void) = {\n")
+foreach(name IN LISTS names)
+  string(APPEND c "  (void (*)(void))${name},\n")
+endforeach()
+string(APPEND c "};\n")
+file(MAKE_DIRECTORY ${BUILD_DIR})
+file(WRITE ${BUILD_DIR}/arg_bytes.c "${c}")
+execute_process(COMMAND ${MINGW_CC} -c -I${SOURCE_DIR}/include ${BUILD_DIR}/arg_bytes.c -o ${BUILD_DIR}/arg_bytes.o
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(rc)
+  message(FATAL_ERROR "a C caller of every routine does not compile:\n${err}")
+endif()
+execute_process(COMMAND ${MINGW_NM} -u ${BUILD_DIR}/arg_bytes.o OUTPUT_VARIABLE refs RESULT_VARIABLE rc)
+set(pairs ${MORVANE_EXPORT_WORDS} ${MORVANE_EXTENSION_WORDS})
+set(wrong "")
+while(pairs)
+  list(POP_FRONT pairs name words)
+  math(EXPR bytes "${words} * 4")
+  if(NOT refs MATCHES "U _${name}@([0-9]+)\n")
+    list(APPEND wrong "${name} (no stdcall prototype)")
+  elseif(NOT CMAKE_MATCH_1 EQUAL bytes)
+    list(APPEND wrong "${name} (header ${CMAKE_MATCH_1}, export table ${bytes})")
+  endif()
+endwhile()
+if(wrong)
+  message(FATAL_ERROR "argument bytes differ: ${wrong}")
+endif()
+message(STATUS "the argument bytes of every decorated name agree with morvane.h")
 find_program(MINGW_FC i686-w64-mingw32-gfortran-posix)
 if(NOT MINGW_FC)
   message(FATAL_ERROR "i686-w64-mingw32-gfortran missing (Debian package gfortran-mingw-w64-i686)")
@@ -48,6 +86,17 @@ if(missing)
   message(FATAL_ERROR "morvane.dll lacks the exports: ${missing}")
 endif()
 message(STATUS "morvane.dll exports both names of ${count} routines")
+
+# The version resource: its strings are UTF-16 words, each name followed by its value.
+find_program(MINGW_STRINGS i686-w64-mingw32-strings REQUIRED)
+execute_process(COMMAND ${MINGW_STRINGS} -el ${BUILD_DIR}/src/morvane.dll OUTPUT_VARIABLE wide RESULT_VARIABLE rc)
+foreach(key ProductVersion FileVersion)
+  string(FIND "${wide}" "\n${key}\n${VERSION}\n" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "morvane.dll has no version resource with ${key} ${VERSION}")
+  endif()
+endforeach()
+message(STATUS "morvane.dll carries the version resource of ${VERSION}")
 
 # The Fortran caller imports every routine from the DLL.
 execute_process(COMMAND ${MINGW_OBJDUMP} -p ${BUILD_DIR}/fortran_link_check.exe OUTPUT_VARIABLE imports RESULT_VARIABLE rc)

@@ -5,7 +5,8 @@ set(MORVANE_EXPORT_WORDS
   FLGKALOX 2  SEASALTS 3  ORGALL 6  EXCEED 8  MINPOLY 9  SHFTPOLY 7)
 # Extensions beyond the model routines (stdcall on 32-bit Windows as well).
 set(MORVANE_EXTENSION_WORDS
-  morvane_set_stop_handler 1  morvane_version 0  morvane_last_message 1)
+  morvane_set_stop_handler 1  morvane_version 0  morvane_last_message 1
+  morvane_warning_count 0  morvane_warning 2)
 
 # The names of all routines and extensions, in out_var.
 function(morvane_export_names out_var)
@@ -44,13 +45,18 @@ function(morvane_defined_exports out_var shims)
   set(${out_var} ${result} PARENT_SCOPE)
 endfunction()
 
-# Writes a .def file that exports each defined routine under its plain name and
-# under _NAME@n (the extensions under their plain names only).
+# Writes a .def file that exports each defined routine: for 32-bit Windows
+# under its plain name and under _NAME@n (the extensions under their plain
+# names only), for 64-bit Windows under its plain name alone.
 function(morvane_write_def out shims)
   morvane_defined_exports(defined "${shims}")
   set(def "LIBRARY morvane.dll\nEXPORTS\n")
   while(defined)
     list(POP_FRONT defined name bytes)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+      string(APPEND def "  ${name}\n")
+      continue()
+    endif()
     string(APPEND def "  ${name} = ${name}@${bytes}\n")
     if(name MATCHES "^[A-Z]")
       string(APPEND def "  _${name}@${bytes} = ${name}@${bytes}\n")

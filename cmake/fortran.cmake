@@ -7,7 +7,7 @@ if(MORVANE_FORTRAN)
   if(CMAKE_Fortran_COMPILER)
     enable_language(Fortran)
     add_subdirectory(fortran)
-  elseif(MORVANE_TESTS AND NOT CMAKE_CROSSCOMPILING)
+  elseif(MORVANE_RUN_TESTS)
     message(FATAL_ERROR "No Fortran compiler found (Debian package gfortran); "
                         "configure with -DMORVANE_FORTRAN=OFF to build without the module")
   else()

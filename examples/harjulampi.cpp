@@ -11,8 +11,10 @@
 // monitoring file with MONWRITE, reads the observation records with GETOBS,
 // compares the simulated soil pH with the observations (PREPOBS, VAL_CRIT),
 // and draws the page with MONPLOT, with the observations and a comparison run
-// in which the deposition stays at its 1980 level. The files are written into
-// the site folder; the page is rendered to PNG when Ghostscript is installed.
+// in which the deposition stays at its 1980 level. It may be started in any
+// directory: the keyword file names its data files relative to itself, and the
+// files are written beside it. The page is rendered to PNG when Ghostscript is
+// installed.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -20,7 +22,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -101,12 +102,6 @@ int main(int argc, char** argv) {
     const std::string model = argc > 2 ? argv[2] : "KESTO";
     std::string lower = model;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    std::error_code ec;
-    std::filesystem::current_path(site_dir, ec);  // the keyword file names its data files relative to it
-    if (ec) {
-        std::fprintf(stderr, "harjulampi: cannot enter %s\n", site_dir.c_str());
-        return 2;
-    }
 
     // Variable descriptors.
     std::vector<VarDescriptor> vars(kNVar);
@@ -140,7 +135,10 @@ int main(int argc, char** argv) {
     auto list = std::make_unique<KEYLIST>();
     std::memset(list.get(), ' ', sizeof(KEYLIST));
     set_field(list->name, 16, model);
-    set_field(list->file, 256, lower + ".inp");
+    // The keyword file in the site folder; the library completes the names it
+    // holds with that folder (either separator ends it).
+    const bool ends_dir = !site_dir.empty() && (site_dir.back() == '/' || site_dir.back() == '\\');
+    set_field(list->file, 256, site_dir + (ends_dir ? "" : "/") + lower + ".inp");
 
     const int32_t nvar = kNVar;
     char msg[128];
@@ -262,8 +260,7 @@ int main(int argc, char** argv) {
              val.data());
     morvane_last_message(msg);
     if (!message(msg).empty()) std::fprintf(stderr, "%s\n", message(msg).c_str());
-    std::printf("monitoring files: %s/%s, %s/%s\n", site_dir.c_str(), mon_path.c_str(), site_dir.c_str(),
-                frozen_path.c_str());
+    std::printf("monitoring files: %s, %s\n", mon_path.c_str(), frozen_path.c_str());
 
     // ---- validation: simulated soil pH against the observations ----
     {
@@ -313,20 +310,37 @@ int main(int argc, char** argv) {
     }
     runs[0] = frozen_mon;
     char psfile[128], subttl[128];
-    const std::string eps = "harjulampi_" + lower + ".eps";
+    const std::string dir = trimmed(list->dir, 256);  // the keyword file's folder: the page goes there too
+    const std::string eps = dir + "harjulampi_" + lower + ".eps";
+    if (eps.size() >= sizeof psfile) {  // MONPLOT takes the page's name in 128 bytes
+        std::fprintf(stderr, "harjulampi: the page's name %s is longer than 127 bytes\n", eps.c_str());
+        return 1;
+    }
     std::snprintf(psfile, sizeof psfile, "%s", eps.c_str());
     std::snprintf(subttl, sizeof subttl, "Dashed: deposition kept at 1980");
     MONPLOT(psfile, title, &nv, &nv, ivar.data(), &nblk, &iblk, cumul.data(), iwin.data(), vars.data(), &pset,
             &aspect, subttl, &idate, lwid, rgb, &igrid, &nacc, &ivlab, &yref, &zlwid, &n0, &n1, &idum, &iyoff,
             &nstep1, &ntt, time.data(), val.data(), runs.data(), in.obs.data(), msg);
     if (!message(msg).empty()) std::fprintf(stderr, "%s\n", message(msg).c_str());
-    std::printf("page: %s/%s\n", site_dir.c_str(), eps.c_str());
+    std::printf("page: %s\n", eps.c_str());
 
-    if (std::system("command -v gs >/dev/null 2>&1") == 0) {
-        const std::string png = "harjulampi_" + lower + ".png";
-        const std::string cmd = "gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r110 -sDEVICE=png16m -sOutputFile=" +
-                                png + " " + eps;
-        if (std::system(cmd.c_str()) == 0) std::printf("picture: %s/%s\n", site_dir.c_str(), png.c_str());
-    }
+    // On Windows, Ghostscript's console program is gswin64c, tried as it is.
+    // The shell of POSIX systems takes the paths quoted, with '/' for any
+    // backslash (the library takes either separator, the shell does not).
+    const std::string png = dir + "harjulampi_" + lower + ".png";
+#ifdef _WIN32
+    const std::string args = " -sOutputFile=\"" + png + "\" \"" + eps + "\" >nul 2>&1";
+    if (std::system(("gswin64c -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r110 -sDEVICE=png16m" + args).c_str()) == 0)
+        std::printf("picture: %s\n", png.c_str());
+#else
+    const auto quoted = [](std::string s) {
+        std::replace(s.begin(), s.end(), '\\', '/');
+        return "'" + s + "'";
+    };
+    const std::string args = " -sOutputFile=" + quoted(png) + " " + quoted(eps);
+    if (std::system("command -v gs >/dev/null 2>&1") == 0 &&
+        std::system(("gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r110 -sDEVICE=png16m" + args).c_str()) == 0)
+        std::printf("picture: %s\n", png.c_str());
+#endif
     return 0;
 }

@@ -2,10 +2,10 @@
 ! library with the module morvane alone, as a model program does. It computes
 ! the same run as the C++ program (harjulampi.cpp) and writes the same files.
 !
-!   cd examples/site && harjulampi_fortran [MODEL]      (default KESTO)
+!   harjulampi_fortran [SITE_DIR [MODEL]]     (defaults: examples/site KESTO)
 !
-! Run it from the site folder: the keyword file names its data files and its
-! dictionary relative to it.
+! It may be started in any directory: the keyword file names its data files
+! and its dictionary relative to itself, and the files are written beside it.
 
 ! The model's variables and the lookup of their observation records.
 module harjulampi_variables
@@ -67,8 +67,8 @@ program harjulampi
   type(SeriesSpec) :: mon, bal, obs(nvar), frozen_mon, runs(9)
   type(PlotSettings) :: pset
   character(len=128) :: site, msg, title, psfile, subttl
-  character(len=:), allocatable :: model, lower, mon_path, frozen_path, eps
-  character(len=32) :: arg
+  character(len=:), allocatable :: site_dir, model, lower, mon_path, frozen_path, dir, eps
+  character(len=256) :: arg
 
   ! Everything READINP returns; values it may leave alone start as below.
   integer :: iyb = 0, iye = 0, nstep = 1, addso4ss = 0, excmod = 0, rcoomod = 0
@@ -89,9 +89,14 @@ program harjulampi
   real, allocatable :: time(:), val(:, :), val_frozen(:, :)
   integer :: ivar(nvar), i, nt, status, cmdstat
 
+  site_dir = 'examples/site'
   model = 'KESTO'
   if (command_argument_count() >= 1) then
     call get_command_argument(1, arg)
+    site_dir = trim(arg)
+  end if
+  if (command_argument_count() >= 2) then
+    call get_command_argument(2, arg)
     model = trim(arg)
   end if
   lower = lowercase(model)
@@ -105,7 +110,13 @@ program harjulampi
   end do
 
   call morvane_set(list%name, model)
-  call morvane_set(list%file, lower // '.inp')
+  ! The keyword file in the site folder; the library completes the names it
+  ! holds with that folder (either separator ends it).
+  if (scan(site_dir, '/\', back=.true.) == len(site_dir)) then
+    call morvane_set(list%file, site_dir // lower // '.inp')
+  else
+    call morvane_set(list%file, site_dir // '/' // lower // '.inp')
+  end if
   call READINP(nvar, vars, obs_index, list, ib, ie, site, iyb, iye, nstep, addso4ss, thick, &
       bulkdens, theta, pco2, cec, eca, emg, ek, bsat, excmod, kexc, expal, lgkalox, nimacc, &
       cpool, cnrat, cnmin, cnmax, cnseq, fde, rcoomod, rcoopars, crcoo, tempc, percol, cmin, &
@@ -164,7 +175,12 @@ program harjulampi
   pset%year0 = real(iyb)
   pset%year1 = real(iye)
   runs(1) = frozen_mon
-  eps = 'harjulampi_' // lower // '.eps'
+  dir = morvane_get(list%dir)  ! the keyword file's folder: the page goes there too
+  eps = dir // 'harjulampi_' // lower // '.eps'
+  if (len(eps) > len(psfile)) then  ! MONPLOT takes the page's name in 128 characters
+    write (error_unit, '(a)') 'harjulampi: the page''s name ' // eps // ' is longer than 128 characters'
+    stop 1
+  end if
   psfile = eps
   subttl = 'Dashed: deposition kept at 1980'
   call MONPLOT(psfile, title, nvar, nvar, ivar, 1, [1], [(0, i = 1, nvar)], var_window, vars, &
@@ -177,15 +193,25 @@ program harjulampi
 
   ! The picture when Ghostscript is installed (cmdstat: a missing command is
   ! no error of the program).
+  ! On Windows, Ghostscript's console program is gswin64c, tried as it is.
+#ifdef _WIN32
+  status = 0
+  cmdstat = 0
+  call execute_command_line('gswin64c -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r110 -sDEVICE=png16m ' // &
+      '-sOutputFile=' // dir // 'harjulampi_' // lower // '.png ' // eps // ' >nul 2>&1', &
+      exitstat=status, cmdstat=cmdstat)
+  if (cmdstat == 0 .and. status == 0) write (*, '(a)') 'picture: ' // dir // 'harjulampi_' // lower // '.png'
+#else
   call execute_command_line('command -v gs >/dev/null 2>&1', exitstat=status, cmdstat=cmdstat)
   if (cmdstat == 0 .and. status == 0) then
     call execute_command_line('gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r110 -sDEVICE=png16m ' // &
-        '-sOutputFile=harjulampi_' // lower // '.png ' // eps, exitstat=status, cmdstat=cmdstat)
-    if (cmdstat == 0 .and. status == 0) write (*, '(a)') 'picture: harjulampi_' // lower // '.png'
+        '-sOutputFile=' // dir // 'harjulampi_' // lower // '.png ' // eps, exitstat=status, cmdstat=cmdstat)
+    if (cmdstat == 0 .and. status == 0) write (*, '(a)') 'picture: ' // dir // 'harjulampi_' // lower // '.png'
   end if
+#endif
   ! Allocatables of a main program stay allocated to its end: freed here, so
   ! that a leak checker sees none.
-  deallocate (model, lower, mon_path, frozen_path, eps, time, val, val_frozen)
+  deallocate (site_dir, model, lower, mon_path, frozen_path, dir, eps, time, val, val_frozen)
 
 contains
 

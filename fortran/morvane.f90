@@ -138,6 +138,19 @@ module morvane
       character(kind=c_char), intent(out) :: msg(128)
     end subroutine morvane_last_message
 
+    ! Warnings of the last FIL2LIST, READINP, READINPW, GETOBS or PREPOBS of
+    ! this thread: how many, and warning i (1-based) as a 128-byte message.
+    function morvane_warning_count() bind(c, name='morvane_warning_count') result(n)
+      import :: c_int32_t
+      integer(c_int32_t) :: n
+    end function morvane_warning_count
+
+    subroutine morvane_warning(i, text) bind(c, name='morvane_warning')
+      import :: c_int32_t, c_char
+      integer(c_int32_t), value :: i
+      character(kind=c_char), intent(out) :: text(128)
+    end subroutine morvane_warning
+
     ! ---- model input
     subroutine READINP(nvar, vars, obsind, list, ib, ie, site, iyb, iye, nstep, addso4ss, &
         thick, bulkdens, theta, pco2fac, cec, eca_0, emg_0, ek_0, bsat_0, excmod, kexc, &
@@ -336,12 +349,14 @@ module morvane
 #if __SIZEOF_POINTER__ == 4 && !defined(MORVANE_NO_STDCALL)
 !GCC$ ATTRIBUTES STDCALL :: morvane_obsind, morvane_stop_handler
 !GCC$ ATTRIBUTES STDCALL :: morvane_set_stop_handler, morvane_version, morvane_last_message
+!GCC$ ATTRIBUTES STDCALL :: morvane_warning_count, morvane_warning
 !GCC$ ATTRIBUTES STDCALL :: READINP, READINPW, FIL2LIST, MONWRITE, GETOBS, PREPOBS, VAL_CRIT
 !GCC$ ATTRIBUTES STDCALL :: MONPLOT, GETPANES, FKHCO3, FKCO3, FKOH, FKCACO3, FLGKALOX
 !GCC$ ATTRIBUTES STDCALL :: SEASALTS, ORGALL, EXCEED, MINPOLY, SHFTPOLY
 #endif
 
   public :: morvane_set_stop_handler, morvane_version, morvane_last_message
+  public :: morvane_warning_count, morvane_warning
   public :: READINP, READINPW, FIL2LIST, MONWRITE, GETOBS, PREPOBS, VAL_CRIT
   public :: MONPLOT, GETPANES, FKHCO3, FKCO3, FKOH, FKCACO3, FLGKALOX
   public :: SEASALTS, ORGALL, EXCEED, MINPOLY, SHFTPOLY

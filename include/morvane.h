@@ -113,6 +113,16 @@ MORVANE_API const char *MORVANE_CALL morvane_version(void);
  * that call succeeded. */
 MORVANE_API void MORVANE_CALL morvane_last_message(char msg[128]);
 
+/* Warnings of the most recent call, in the calling thread, of FIL2LIST,
+ * READINP, READINPW, GETOBS or PREPOBS: what a careful reader would say about
+ * the input (a keyword nothing reads, "62,5" for 62.5, a series file that
+ * does not cover the run, ...), beside the routine's exact results, which they
+ * never change. Each of the five sets them on every call; no other routine
+ * changes them. morvane_warning writes warning i (1 .. count) as a message:
+ * 127 characters, blank-padded, then a zero byte; blanks for any other i. */
+MORVANE_API int32_t MORVANE_CALL morvane_warning_count(void);
+MORVANE_API void MORVANE_CALL morvane_warning(int32_t i, char text[128]);
+
 /* ------------------------------------------------------------ model input */
 
 MORVANE_API void MORVANE_CALL READINP(

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "frame/guard.hpp"
+#include "frame/last_message.hpp"
 #include "input/model_input.hpp"
 #include "morvane.h"
 
@@ -33,6 +34,7 @@ MORVANE_API void MORVANE_CALL READINP(
     float* parentca_or_carbonat, float* alox_0, float* so4admax, float* so4half, float* po4admax,
     float* po4half, float* exph, float* alapars, float* f_ni, float* al_we, float* n_fix, SeriesSpec* bal,
     char msg[128]) {
+    morvane::frame::CallWarnings warnings("READINP");
     std::optional<std::string> site_text;
     morvane::frame::with_message(msg, "xREADINP: ", [&]() -> std::string {
         morvane::SoilInput in;
@@ -66,6 +68,7 @@ MORVANE_API void MORVANE_CALL READINPW(KEYLIST* list, const int32_t* ib, const i
                                        float* depth_l, float* pco2facw, float* expalw, float* lgkaloxw,
                                        float* retention, int32_t* orgmodw, float* orgparw, float* mdocw,
                                        float* alaparw, char msg[128]) {
+    morvane::frame::CallWarnings warnings("READINPW");
     morvane::frame::with_message(msg, "xREADINPw: ", [&]() -> std::string {
         morvane::WaterInput in;
         in.list = list;

@@ -15,6 +15,7 @@ extern "C" {
 // the record untouched and its message in morvane_last_message.
 MORVANE_API void MORVANE_CALL GETOBS(morvane_obsind_fn obsind, KEYLIST* list, const char* name,
                                      int32_t name_len, SeriesSpec* obsspecs, const int32_t* isuf) {
+    morvane::frame::CallWarnings warnings("GETOBS");
     morvane::frame::quietly([&] {
         std::string& last = morvane::frame::last_message();
         last.clear();
@@ -32,6 +33,7 @@ MORVANE_API void MORVANE_CALL GETOBS(morvane_obsind_fn obsind, KEYLIST* list, co
 
 MORVANE_API void MORVANE_CALL PREPOBS(const SeriesSpec* obsspec, const float* xmiss, const int32_t* iyb,
                                       const int32_t* iye, int32_t* nobs, float* obs, char msg[128]) {
+    morvane::frame::CallWarnings warnings("PREPOBS");
     morvane::frame::with_message(msg, "xPREPOBS: ", [&]() -> std::string {
         return morvane::prepobs(*obsspec, *xmiss, *iyb, *iye, obs, *nobs);
     });

@@ -8,6 +8,8 @@
 #include "util/files.hpp"
 #include "util/strings.hpp"
 #include "util/strings_numbers.hpp"
+#include "util/textfile.hpp"
+#include "util/warnings.hpp"
 
 namespace morvane {
 namespace {
@@ -35,8 +37,13 @@ void getobs(const ObsIndexFn& obsind, const KEYLIST& list, std::string_view name
     int ind = 0;
     if (!keyfind(list, keyword, ind)) return;
     const std::string value = tidy(line_of(list, ind));
-    if (is_blank(value)) return;
+    if (is_blank(value)) {
+        warn(keyword + " has no value");
+        return;
+    }
     const std::int32_t k = obsind(name);
+    if (k <= 0 && warnings_wanted())
+        warn(keyword + " is given, but the program keeps no observations of " + std::string(trimmed(tidy(name))));
     if (k <= 0 || obsspecs == nullptr) return;
     SeriesSpec& rec = obsspecs[k - 1];
 
@@ -72,9 +79,22 @@ void getobs(const ObsIndexFn& obsind, const KEYLIST& list, std::string_view name
 
     const std::vector<std::string> items = splititems(parts[1], 2, kColItemWidth);
     const ColumnSpec first = parsecol(items.empty() ? std::string_view() : std::string_view(items[0]));
+    const ColumnSpec second = items.size() >= 2 ? parsecol(items[1]) : ColumnSpec{};
     rec.factor = first.factor;
     rec.icol1 = first.icol;
-    rec.icol2 = items.size() >= 2 ? parsecol(items[1]).icol : 0;
+    rec.icol2 = items.size() >= 2 ? second.icol : 0;
+
+    if (!warnings_wanted()) return;
+    if (rec.active & 1) {
+        const std::string path = field_text(rec.path);
+        if (!file_exists(path)) warn(keyword + ": file  " + path + "  does not exist");
+    }
+    // Observation files are read by column number: a name gives column 0,
+    // which reads as column 1 (and no second value).
+    for (const ColumnSpec* c : {&first, &second})
+        if (c->isname)
+            warn(keyword + ": column " + c->cname + " is a name; observation columns are numbers (\\2), so " +
+                 (c == &first ? "column 1 is read" : "no second value is read"));
 }
 
 }  // namespace morvane

@@ -29,7 +29,9 @@ std::string obs_keyword(std::string_view name, std::optional<std::int32_t> isuf)
 //   factor, icol1 and icol2.
 // opt is "x" unless the file part sets another letter; fmt is never touched.
 // A constant that cannot be read throws BadValue (input/keylist.hpp) before
-// the record is changed.
+// the record is changed. Warnings (util/warnings.hpp): a keyword without a
+// value, or one whose variable has no record; more than three constants; a
+// file that does not exist; a column given by name (read as column 1).
 void getobs(const ObsIndexFn& obsind, const KEYLIST& list, std::string_view name, SeriesSpec* obsspecs,
             std::optional<std::int32_t> isuf = std::nullopt);
 

@@ -15,6 +15,10 @@
 // marked taken and nothing is appended (the keyword is in the list already).
 // A value holding an item that is not a number of the wanted kind throws
 // BadValue naming the keyword and the value text; the outputs stay untouched.
+//
+// Warnings (util/warnings.hpp), beside these results: a value with more
+// numbers than its reader takes ("CEC 62,5"), an empty item, a number that
+// is not finite, a keyword without a number; FIL2LIST's of the file itself.
 #pragma once
 
 #include <cstddef>
@@ -61,7 +65,10 @@ inline std::string_view line_of(const KEYLIST& list, int i) { return {list.line[
 
 // FIL2LIST: loads FILE into the list (N = -1 when FILE does not exist), sets
 // DIR, applies the dictionary named by a "Dictionary" line. Entries above N
-// are blanked, so an entry appended later carries a blank LINE.
+// are blanked, so an entry appended later carries a blank LINE. Warns of a
+// file that does not exist, keyword lines not loaded beyond 206, a line or
+// keyword cut to its width, a dictionary that does not exist, and a keyword
+// given twice (its first value is the one read).
 void fil2list(KEYLIST& list);
 
 // ---- lookup ----
@@ -143,7 +150,9 @@ std::size_t read_numbers(std::string_view keyword, std::string_view text, std::s
 std::size_t read_numbers(std::string_view keyword, std::string_view text, std::span<std::int32_t> out);
 
 // Appends a defaulted entry for keyword (the readers' not-found case with a
-// default): false when the list has no room or holds no loaded file.
-bool append_default(KEYLIST& list, std::string_view keyword);
+// default): false when the list has no room or holds no loaded file. The
+// default's text, when given, is noted for the command-line program
+// (util/warnings.hpp), appended or not.
+bool append_default(KEYLIST& list, std::string_view keyword, std::string value = {});
 
 }  // namespace morvane

@@ -8,6 +8,7 @@
 #include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/strings.hpp"
+#include "util/warnings.hpp"
 
 namespace morvane {
 namespace {
@@ -34,6 +35,9 @@ void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::in
             set_field(list.line[ind - 1], kLineWidth, value);
             value = std::string(line_of(list, ind));
         }
+        if (warnings_wanted()) note_series(trimmed(keyword), trim_right(value));
+        const std::string prefix = std::string(trimmed(keyword)) + ": ";
+        const WarningPrefix named(prefix);  // the time-series reader's warnings name the keyword
         // A series that cannot be read is reported; the reading goes on.
         std::string msg = message_of([&] { varin01(value, n0, nb, ne, ns, kSeriesMissing, vec); });
         if (!msg.empty()) tsmsg = std::move(msg);
@@ -46,7 +50,7 @@ void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::in
     const std::int64_t from = std::max<std::int64_t>(first, 0);
     const std::int64_t to = std::min<std::int64_t>(first + count, static_cast<std::int64_t>(vec.size()));
     if (from < to) std::fill(vec.begin() + from, vec.begin() + to, *dflt);
-    append_default(list, keyword);
+    append_default(list, keyword, real_text(*dflt));
 }
 
 }  // namespace morvane

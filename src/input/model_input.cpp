@@ -8,26 +8,18 @@
 #include <vector>
 
 #include "input/keylist.hpp"
+#include "input/vocabulary.hpp"
 #include "util/bytevec.hpp"
 #include "util/error.hpp"
 #include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/strings.hpp"
+#include "util/warnings.hpp"
 
 namespace morvane {
 namespace {
 
 constexpr float kUndefined = -999.0f;  // an undefined exchange constant
-
-enum class Model { unknown, olu, kesto, kesto2 };
-
-// The model from the first characters of NAME.
-Model model_of(std::string_view name) {
-    if (name.substr(0, 3) == "OLU") return Model::olu;
-    if (name.substr(0, 6) == "KESTO2") return Model::kesto2;
-    if (name.substr(0, 5) == "KESTO") return Model::kesto;
-    return Model::unknown;
-}
 
 // The message of a value that cannot be read.
 std::string cannot_read(std::string_view head, const BadValue& e) {
@@ -198,7 +190,7 @@ void read_files(KEYLIST& list, const SoilInput& in) {
             e.take();
         } else {
             path = field_text(list.name) + ".mon";
-            append_default(list, "monfile");
+            append_default(list, "monfile", path);
         }
     }
     set_field(in.mon->path, pathjoin(dir, path));
@@ -220,7 +212,7 @@ void weathering_al(KEYLIST& list, const SoilInput& in, const Reader& rd) {
         e.read(std::span<float>(w));
         e.take();
     } else {
-        append_default(list, "ratwAlBC");
+        append_default(list, "ratwAlBC", "2 2 0 0");
     }
     for (std::size_t t = 0; t < rd.steps(); ++t) {
         const float* we = in.weathering + t * 9;
@@ -325,6 +317,11 @@ std::string read_soil(const SoilInput& in) {
 
     // Observation records of the variables that have observations.
     for (const VarDescriptor& v : in.vars) getobs(in.obsind, list, std::string_view(v.name, sizeof v.name), in.obs);
+    if (warnings_wanted()) {
+        std::vector<std::string> obs_names;
+        for (const VarDescriptor& v : in.vars) obs_names.push_back(obs_keyword(std::string_view(v.name, sizeof v.name), {}));
+        warn_unread_keywords(list, model, KeyReader::soil, obs_names);
+    }
     return rd.series_message();
 }
 
@@ -346,7 +343,10 @@ std::string read_water(const WaterInput& in) {
     if (model != Model::olu && model != Model::kesto) throw Error("xREADINPw: Unknown model!");
 
     getreal(list, "Area_c", *in.area_c, 0.0f);
-    if (*in.area_c <= 0.0f) return "";
+    if (*in.area_c <= 0.0f) {
+        warn_unread_keywords(list, model, KeyReader::water);
+        return "";
+    }
     getreal(list, "Area_l", *in.area_l);
     std::fill(in.retention, in.retention + 9, 0.0f);
     getreal(list, "depth_l", *in.depth_l);
@@ -367,6 +367,7 @@ std::string read_water(const WaterInput& in) {
         getreal(list, "retNH4", in.retention[2], 0.0f);
         read_al_pars(list, "AlAparw", *in.orgmodw, in.alaparw);
     }
+    warn_unread_keywords(list, model, KeyReader::water);
     return rd.series_message();
 }
 

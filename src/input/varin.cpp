@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "input/coverage.hpp"
 #include "util/error.hpp"
 #include "util/files.hpp"
 #include "util/format.hpp"
@@ -17,6 +18,7 @@
 #include "util/strings.hpp"
 #include "util/strings_numbers.hpp"
 #include "util/textreader.hpp"
+#include "util/warnings.hpp"
 
 namespace morvane {
 namespace {
@@ -75,11 +77,11 @@ struct Point {
 };
 
 // The data lines from the reader's position to the end of the file: every
-// valid value (greater than RMISS) goes to take(year, step, value). A line
+// value goes to take(year, step, value), valid (greater than RMISS) or not. A line
 // that cannot be read, a group of NS lines with two years, or a failed read
 // ends it with the message.
 template <class Take>
-void data_lines(TextReader& r, const std::string& file, int c, std::int32_t ns, float rmiss, Take&& take) {
+void data_lines(TextReader& r, const std::string& file, int c, std::int32_t ns, Take&& take) {
     int n = 0;
     std::int32_t y1 = 0;
     std::string_view line;
@@ -99,7 +101,7 @@ void data_lines(TextReader& r, const std::string& file, int c, std::int32_t ns, 
                 n = 0;
             }
         }
-        if (v > rmiss) take(y, k, v);
+        take(y, k, v);
     }
     if (r.failed()) unreadable(file);
 }
@@ -298,8 +300,19 @@ void read_series(const std::string& text, std::int32_t n0, std::int32_t iyrb, st
 
     bool found = false;
     std::int32_t ymin = iyrb, ymax = iyre;
-    data_lines(r, file, c, ns, rmiss, [&](std::int32_t y, std::int32_t k, float v) {
+    // For the warnings: the file's first and last year with a valid value,
+    // and the run's steps whose line marks the value as missing.
+    const bool wanted = warnings_wanted();
+    std::int32_t fmin = std::numeric_limits<std::int32_t>::max(), fmax = std::numeric_limits<std::int32_t>::min();
+    std::vector<bool> marked(wanted ? run.size() : 0);
+    data_lines(r, file, c, ns, [&](std::int32_t y, std::int32_t k, float v) {
+        if (!(v > rmiss)) {
+            if (wanted && y >= lo && y <= hi) marked[at(y, k)] = true;
+            return;
+        }
         found = true;
+        fmin = std::min(fmin, y);
+        fmax = std::max(fmax, y);
         ymin = std::min(ymin, y);
         ymax = std::max(ymax, y);
         if (y >= lo && y <= hi) {
@@ -331,8 +344,8 @@ void read_series(const std::string& text, std::int32_t n0, std::int32_t iyrb, st
     while (!again.empty()) {
         if (!r.rewind()) unreadable(file);
         if (header_line) r.next(line);
-        data_lines(r, file, c, ns, rmiss, [&](std::int32_t y, std::int32_t k, float v) {
-            if (y < lo || y > hi)
+        data_lines(r, file, c, ns, [&](std::int32_t y, std::int32_t k, float v) {
+            if (v > rmiss && (y < lo || y > hi))
                 if (const std::unique_ptr<Beyond>& s = side(k, y < lo); s && s->rereading()) s->add(y, v);
         });
         std::erase_if(again, [&](std::size_t i) { return nearest(i, p) != Beyond::Walk::again; });
@@ -350,6 +363,17 @@ void read_series(const std::string& text, std::int32_t n0, std::int32_t iyrb, st
         if (Point q{}; nearest(2 * static_cast<std::size_t>(k - 1), q) == Beyond::Walk::found) below = q;
         if (Point q{}; nearest(2 * static_cast<std::size_t>(k - 1) + 1, q) == Beyond::Walk::found) above = q;
         if (!fill_step(lo, hi, rmiss, below, above, cell, store)) throw Error("xVARIN01: Error in vecintp!");
+    }
+
+    if (wanted && iyre >= iyrb) {
+        // The file without its folders (the warning names the keyword too).
+        const std::string name = file.substr(file.find_last_of("/\\") + 1);
+        const std::string_view column = trimmed(parts[1]);
+        warn_coverage(column.empty() ? name : name + ";" + std::string(column), iyrb, iyre, ns, fmin, fmax,
+                      [&](std::int64_t t) {
+                          const std::size_t i = static_cast<std::size_t>(t);  // run step t is cell t of the run's years
+                          return run[i] == run[i] ? StepData::value : marked[i] ? StepData::marked : StepData::none;
+                      });
     }
 }
 

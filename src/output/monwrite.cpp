@@ -1,5 +1,6 @@
 #include "output/monwrite.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -9,7 +10,7 @@
 #include "util/fields.hpp"
 #include "util/format.hpp"
 #include "util/strings.hpp"
-#include "util/textfile.hpp"
+#include "util/textwriter.hpp"
 
 namespace morvane {
 namespace {
@@ -60,12 +61,9 @@ void monwrite(const SeriesSpec& mon, const char* title, const VarDescriptor* var
     const float ylo = static_cast<float>(iyb);
     const float yhi = static_cast<float>(iye);
     const std::int64_t ld = static_cast<std::int64_t>(n1) - n0 + 1;
-    std::vector<std::int32_t> rows;  // 0-based time entries inside the window
-    for (std::int32_t j = 0; j < nt; ++j) {
-        if (!(ylo <= time[j] && time[j] <= yhi)) continue;
-        if (j >= ld) fail("Time entry " + std::to_string(j + 1) + " beyond N1");
-        rows.push_back(j);
-    }
+    const auto inside = [&](std::int64_t j) { return ylo <= time[j] && time[j] <= yhi; };
+    for (std::int64_t j = std::max<std::int64_t>(ld, 0); j < nt; ++j)
+        if (inside(j)) fail("Time entry " + std::to_string(j + 1) + " beyond N1");
 
     // The format is parsed and tried on one record before any file is touched:
     // a format that cannot take the items (counter, time, NV reals) is refused
@@ -122,10 +120,12 @@ void monwrite(const SeriesSpec& mon, const char* title, const VarDescriptor* var
     std::vector<const float*> cols(ncol);
     for (std::size_t i = 0; i < ncol; ++i) cols[i] = val + (static_cast<std::int64_t>(ivar[i]) - 1) * ld;
 
+    // Every entry inside the window is now known to lie below N1.
     std::int32_t k = 0;
     if (fast) {
         std::vector<float> row(ncol + 1);
-        for (const std::int32_t j : rows) {
+        for (std::int32_t j = 0; j < nt; ++j) {
+            if (!inside(j)) continue;
             row[0] = time[j];
             for (std::size_t i = 0; i < ncol; ++i) row[i + 1] = cols[i][j];
             fmt::put_int_general_record(buf, k, 6, row, 13, 5);
@@ -133,7 +133,8 @@ void monwrite(const SeriesSpec& mon, const char* title, const VarDescriptor* var
             out.maybe_flush();
         }
     } else {
-        for (const std::int32_t j : rows) {
+        for (std::int32_t j = 0; j < nt; ++j) {
+            if (!inside(j)) continue;
             fmt::RecordWriter rec(*format, buf);
             rec.integer(k);
             rec.real(time[j]);

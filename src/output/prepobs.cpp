@@ -1,6 +1,7 @@
 #include "output/prepobs.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <cstring>
 #include <span>
@@ -13,16 +14,35 @@
 #include "util/strings.hpp"
 #include "util/strings_numbers.hpp"
 #include "util/textreader.hpp"
+#include "util/warnings.hpp"
 
 namespace morvane {
 namespace {
 
 constexpr std::size_t kObsLineWidth = 1024;  // characters seen of an observation-file line
 
-// Reads `skip` numbers and then one into v; false when the line ends first or
-// an item is not a number.
-bool skip_and_read(ListReader& r, int skip, float& v) {
-    return (skip <= 0 || r.skip(skip) == ReadStatus::ok) && r.read(v) == ReadStatus::ok;
+// Reads `skip` items and then one value into v: "" when it was read, else
+// why the line cannot give it. Items passed over may be null; the value may
+// not: a line that cannot give every value it needs is a bad line, whether
+// an empty item (a null value) or a slash stands where the value should be.
+std::string skip_and_read(ListReader& r, int skip, float& v, int m) {
+    if (skip > 0) {
+        if (const ReadStatus st = r.skip(skip); st == ReadStatus::bad)
+            return "item " + std::string(r.bad_item()) + " is not a number";
+        else if (st == ReadStatus::end)
+            return r.slash() ? "a / ends it before the value" : "too few items (" + std::to_string(m) + ")";
+    }
+    switch (r.read(v)) {
+    case ReadStatus::bad: return "item " + std::string(r.bad_item()) + " is not a number";
+    case ReadStatus::end: return r.slash() ? "a / ends it before the value" : "too few items (" + std::to_string(m) + ")";
+    default: return r.null() ? "an empty item (null value) where a value is needed" : "";
+    }
+}
+
+// The file's name without its folders, for the warnings.
+std::string_view base_name(std::string_view path) {
+    const std::size_t p = path.find_last_of("/\\");
+    return p == std::string_view::npos ? path : path.substr(p + 1);
 }
 
 // The observations of the file, each handed to keep(point) as it is read;
@@ -46,45 +66,56 @@ std::string read_observations(const SeriesSpec& spec, float xmiss, std::int32_t 
     std::vector<float> plain(second < 512 ? static_cast<std::size_t>(second + 1) : 0);
     const float yb = static_cast<float>(iyb);
     const float ye = static_cast<float>(iye);
-    std::size_t bad_line = 0;
-    // Kept across lines: a null item (",,") leaves its variable as it was.
-    float t = 0.0f, v1 = 0.0f, v2 = 0.0f;
+    const bool wanted = warnings_wanted();
+    const std::string name(base_name(path));
+    std::size_t bad_line = 0, outside = 0;
     std::string_view raw;
     while (reader->next(raw)) {
         if (raw.empty() || raw[0] == '!') continue;
         if (blank_like(raw[0]) && is_blank(raw)) continue;
-        bool ok;
+        float t = 0.0f, v1 = 0.0f, v2 = 0.0f;
+        std::string why;
         // A line of plain numbers (most are) in one pass, the items needed
-        // converted and the rest only counted.
-        // A value is set as the reading below would set it, up to the item
-        // that is missing.
-        int m = -1;
-        if (!plain.empty() && (m = read_plain_items(raw, plain)) >= 0) {
+        // converted and the rest only counted; any other line item by item.
+        // Both give the same values and the same reason for a bad line.
+        if (int m = -1; !plain.empty() && (m = read_plain_items(raw, plain)) >= 0) {
             t = plain[0];  // a line that is not blank has an item
-            ok = m > first;
-            if (ok) v1 = plain[static_cast<std::size_t>(first)];
-            if (ok && icol1 < icol2 && m >= std::int64_t{icol2} + 1) {
-                ok = m > second;
-                if (ok) v2 = plain[static_cast<std::size_t>(second)];
+            if (m > first) {
+                v1 = plain[static_cast<std::size_t>(first)];
+                if (icol1 < icol2 && m >= std::int64_t{icol2} + 1) {
+                    if (m > second) v2 = plain[static_cast<std::size_t>(second)];
+                    else why = "too few items (" + std::to_string(m) + ")";
+                }
             } else {
-                v2 = 0.0f;
+                why = "too few items (" + std::to_string(m) + ")";
             }
         } else {
+            m = nitems(raw);
             ListReader r(raw);
-            ok = r.read(t) == ReadStatus::ok && skip_and_read(r, icol1 - 1, v1);
-            if (ok && icol1 < icol2 && nitems(raw) >= icol2 + 1) {
-                ok = skip_and_read(r, icol2 - icol1 - 1, v2);
-            } else {
-                v2 = 0.0f;
-            }
+            why = skip_and_read(r, 0, t, m);
+            if (why.empty()) why = skip_and_read(r, icol1 - 1, v1, m);
+            if (why.empty() && icol1 < icol2 && m >= icol2 + 1) why = skip_and_read(r, icol2 - icol1 - 1, v2, m);
         }
-        if (!ok) {
+        if (!why.empty()) {
             bad_line = reader->line_number();
+            if (wanted) warn(name + " line " + std::to_string(bad_line) + " skipped: " + why);
             continue;
         }
-        if (v1 != xmiss && yb <= t && t <= ye) keep(ObsPoint{t, v1, v2});
+        if (wanted && !(std::isfinite(t) && std::isfinite(v1) && std::isfinite(v2)))
+            warn(name + " line " + std::to_string(reader->line_number()) +
+                 ": a number is not finite (an infinity or NaN, kept as read)");
+        if (v1 == xmiss) continue;
+        if (yb <= t && t <= ye) {
+            keep(ObsPoint{t, v1, v2});
+        } else {
+            ++outside;
+        }
     }
     if (reader->failed()) throw Error(unreadable);  // no partial list
+    if (wanted && outside > 0)
+        warn(name + ": " + std::to_string(outside) + (outside == 1 ? " observation lies" : " observations lie") +
+             " outside the years " + std::to_string(iyb) + " to " + std::to_string(iye) + " and " +
+             (outside == 1 ? "is" : "are") + " left out");
     if (bad_line == 0) return {};
     return message_text("xPREPOBS: File " + path + ": bad data in line" +
                         i2str(static_cast<int>(std::min<std::size_t>(bad_line, 2147483647u)), 6));

@@ -28,9 +28,12 @@ struct ObsFile {
 // line holds enough items, the second value (item icol2 + 1). Kept are the
 // lines whose first value is not xmiss and whose time lies in [iyb, iye].
 // Comment lines ("!" in column 1) and blank lines are passed over. A data line
-// that cannot be read (too few items, an item that is not a number) is
-// skipped, the rest still read, and the message names the last such line.
-// A file that does not exist (or cannot be read) throws Error.
+// that cannot give every value it needs (too few items, an item that is not
+// a number, an empty item or a "/" where a value should be) is skipped, the
+// rest still read, and the message names the last such line. Warnings
+// (util/warnings.hpp): each line skipped and why, a number that is not
+// finite, the observations outside the window. A file that does not exist
+// (or cannot be read) throws Error.
 ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye);
 // The same, the triples written straight into OBS(3, *), the caller's array,
 // and their number into nobs; returns the message. nobs is set only when the

@@ -20,14 +20,22 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kPrefix = "xMonplot: ";
+// Divisions of an axis: beyond this the lines and labels of a pane lie closer
+// than the page can show, and the work of drawing them has no bound.
+constexpr std::int32_t kMaxDivisions = 1000;
+
+// Whether a year rounds to a 32-bit integer (NaN does not).
+bool integer_year(float v) { return v >= -2147483648.0f && v < 2147483648.0f; }
 
 // The checks made before any file is touched; "" when the page can be drawn.
 // The limits of the page come first, in the order the page needs them, then
 // the arguments that could not be drawn soundly.
 std::string check(const MonplotArgs& a, std::int32_t y0, std::int32_t y1) {
     const PlotSettings& ps = *a.pset;
-    if ((static_cast<std::int64_t>(y1) - a.iyoff - y0 + 1) * a.nstep < 2)
-        return std::string(kPrefix) + "No positive interval for display!";
+    // The span fits 64 bits; its product with NSTEP may not, and is compared in
+    // double, which is exact wherever the comparison with 2 could go either way.
+    const std::int64_t span = static_cast<std::int64_t>(y1) - a.iyoff - y0 + 1;
+    if (static_cast<double>(span) * a.nstep < 2.0) return std::string(kPrefix) + "No positive interval for display!";
     const std::int32_t nw = *std::max_element(a.iwin.begin(), a.iwin.end());
     if (nw > kMaxWindows)
         return std::string(kPrefix) + "Not more than" + i2str(kMaxWindows, 3) + " display windows!";
@@ -48,6 +56,12 @@ std::string check(const MonplotArgs& a, std::int32_t y0, std::int32_t y1) {
     if (!(a.aspect > 0.0f) || !std::isfinite(a.aspect)) return std::string(kPrefix) + "ASPECT must be positive!";
     if (static_cast<std::int64_t>(a.time.size()) > static_cast<std::int64_t>(a.n1) - a.n0 + 1)
         return std::string(kPrefix) + "NT exceeds N1 - N0 + 1!";
+    // Settings that pass the interval check only by a negative span, put the
+    // first drawn year below the integers, or ask for unbounded work.
+    if (a.nstep < 1) return std::string(kPrefix) + "NSTEP below 1!";
+    if (static_cast<std::int64_t>(y0) + a.iyoff < INT32_MIN) return std::string(kPrefix) + "IYOFF out of range!";
+    if (ps.nxdiv > kMaxDivisions) return std::string(kPrefix) + "nxdiv above" + i2str(kMaxDivisions, 5) + "!";
+    if (ps.xlab0 < 0) return std::string(kPrefix) + "xlab0 below 0!";
     return {};
 }
 
@@ -58,6 +72,7 @@ std::string monplot(const MonplotArgs& a) {
     if (a.nv < 0) throw Error(std::string(kPrefix) + "NV below 0!");
     if (a.nv == 0 || is_blank(a.psfile)) return {};
     const PlotSettings& ps = *a.pset;
+    if (!integer_year(ps.year0) || !integer_year(ps.year1)) throw Error(std::string(kPrefix) + "year0 or year1 out of range!");
     const std::int32_t y0 = nint(ps.year0);
     const std::int32_t y1 = nint(ps.year1);
     if (std::string m = check(a, y0, y1); !m.empty()) throw Error(m);
@@ -83,9 +98,13 @@ std::string monplot(const MonplotArgs& a) {
         win.wdiv[w] = std::max(win.wdiv[w], v.ndiv);
     }
     const std::int32_t nw = *std::max_element(a.iwin.begin(), a.iwin.end());
-    for (int w = 0; w < nw; ++w)
+    for (int w = 0; w < nw; ++w) {
         if (win.wmax[w] == win.wmin[w])
             throw Error(std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has ymin = ymax!");
+        if (win.wdiv[w] > kMaxDivisions)
+            throw Error(std::string(kPrefix) + "Window" + i2str(w + 1, 3) + " has more than" + i2str(kMaxDivisions, 5) +
+                        " divisions!");
+    }
 
     // Layout: pane corners measured from the top, turned into page heights
     // of the panes' lower edges.
@@ -118,7 +137,8 @@ std::string monplot(const MonplotArgs& a) {
     pstext(dev, 1, 0.0f, 0.02f, yhead, 0.0f, 0.012f, a.subttl);
     if (a.idate == 1) pstext(dev, 7, 0.0f, 1.0f - 0.02f, yhead, 0.0f, 0.012f, datetime(1));
 
-    win.xs = pw / static_cast<float>((y1 - y0 + 1) * a.nstep);
+    // Steps on the axis and label products in 64 bits: years span up to 2^32.
+    win.xs = pw / static_cast<float>((static_cast<std::int64_t>(y1) - y0 + 1) * a.nstep);
     const float hy = 0.5f * static_cast<float>(a.nstep) * win.xs;
 
     // Panes: grid, reference year, zero line, frame, labels and legend.
@@ -158,11 +178,13 @@ std::string monplot(const MonplotArgs& a) {
 
         std::int32_t j0 = 0;
         if (w > nw - nc && ps.xlabopt != 'n') {
-            const std::int32_t nlab = (ps.nxdiv - ps.xlab0 + ps.xlabstep) / ps.xlabstep;
-            for (std::int32_t i = 0; i < nlab; ++i) {
-                const std::int32_t v = ps.xlab0 + i * ps.xlabstep;
-                const float year =
-                    static_cast<float>(y0) + static_cast<float>((y1 - y0) * v) / static_cast<float>(ps.nxdiv);
+            const std::int64_t nlab =
+                (static_cast<std::int64_t>(ps.nxdiv) - ps.xlab0 + ps.xlabstep) / ps.xlabstep;
+            for (std::int64_t i = 0; i < nlab; ++i) {
+                const std::int64_t v = ps.xlab0 + i * ps.xlabstep;
+                const float year = static_cast<float>(y0) +
+                                   static_cast<float>((static_cast<std::int64_t>(y1) - y0) * v) /
+                                       static_cast<float>(ps.nxdiv);
                 const float xl = x + hy + static_cast<float>(v) * pw / static_cast<float>(ps.nxdiv);
                 pstext(dev, 4, 0.0f, xl, y - 0.003f, 0.0f, size, n_2_c(year, xlabfmt));
             }

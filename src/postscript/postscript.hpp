@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "util/textfile.hpp"
+#include "util/textwriter.hpp"
 
 namespace morvane {
 

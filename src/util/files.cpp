@@ -13,7 +13,7 @@ std::string pathjoin(std::string_view dir, std::string_view file) {
     // one-letter name followed by blanks is relative.
     const std::size_t second = static_cast<std::size_t>(lim.first);
     const bool drive = second < file.size() && file[second] == ':';
-    if (name.front() == '.' || name.front() == '\\' || drive) return std::string(name);
+    if (name.front() == '.' || name.front() == '\\' || name.front() == '/' || drive) return std::string(name);
 
     std::string out(trim_right(tidy(dir)));
     out.append(name);

@@ -18,9 +18,9 @@ inline int freeunit() { return free_unit(); }
 // PATHJOIN: completes FILE with the directory DIR (which ends with its
 // separator). FILE is taken without its leading and trailing blanks (zero
 // bytes and tabs count as blanks); a name that starts with ".", with a
-// backslash or with a drive letter and colon is kept as it is, any other name
-// (forward-slash names included) is put directly behind DIR with its trailing
-// blanks removed. A blank FILE gives "". The result carries no padding: the
+// backslash or a forward slash, or with a drive letter and colon is kept as it
+// is, any other name (dir/x.txt as well as dir\x.txt) is put directly behind
+// DIR with its trailing blanks removed. A blank FILE gives "". The result carries no padding: the
 // caller cuts or pads it to the width of its record.
 std::string pathjoin(std::string_view dir, std::string_view file);
 

@@ -39,8 +39,8 @@ void put_general(std::string& out, double v, int w, int d, int e = 0, int scale 
 // below 10^k may take the F form of the next range (0.99999499 under G13.5
 // gives '   1.0000    ', not '  0.99999    ').
 void put_general(std::string& out, float v, int w, int d, int e = 0, int scale = 0);
-// Fixed-point field of a 32-bit real (the value is widened exactly).
-inline void put_fixed(std::string& out, float v, int w, int d) { put_fixed(out, static_cast<double>(v), w, d); }
+// Fixed-point field of a 32-bit real (the same bytes as of the value widened exactly).
+void put_fixed(std::string& out, float v, int w, int d);
 
 // The fast call for the data lines of monitoring files: one record of the
 // format (Iwi,nGw.d) with n >= x.size() (their default "(i6,99g13.5)"): the

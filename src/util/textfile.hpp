@@ -1,8 +1,7 @@
 // Files: every file of the library is opened through File, which holds a unit
 // number from the unit table for as long as the file is open and closes the
 // file on every path. TextReader (util/textreader.hpp) reads a text file;
-// TextWriter writes a temporary file beside the target and renames it over
-// the target on commit, so a failure never leaves a broken file in its place.
+// TextWriter (util/textwriter.hpp) writes one.
 #pragma once
 
 #include <cstddef>
@@ -65,44 +64,7 @@ private:
     UnitLease lease_;
 };
 
-// Writes a text file through a temporary file beside the target. Text is
-// appended to an in-memory buffer and written in large blocks; commit()
-// flushes, closes and renames the temporary file over the target. Without a
-// commit the destructor removes the temporary file and the target is untouched.
-class TextWriter {
-public:
-    TextWriter() = default;
-    ~TextWriter();
-    TextWriter(const TextWriter&) = delete;
-    TextWriter& operator=(const TextWriter&) = delete;
-
-    // Creates the temporary file; false when it cannot be created.
-    bool open(const std::string& path);
-    bool is_open() const { return file_.is_open(); }
-    const std::string& path() const { return path_; }
-
-    // The buffer to append to; call maybe_flush() now and then.
-    std::string& buffer() { return buf_; }
-    void write(std::string_view text) { buf_.append(text); maybe_flush(); }
-    void line(std::string_view text) { buf_.append(text); buf_.push_back('\n'); maybe_flush(); }
-    void maybe_flush() { if (buf_.size() >= kBlock) flush(); }
-    // Writes the buffer out; false once any write failed.
-    bool flush();
-    bool ok() const { return ok_; }
-
-    // Flushes, closes and renames over the target; false on any failure (the
-    // temporary file is then removed and the target left as it was).
-    bool commit();
-    // Abandons the file: the temporary file is removed.
-    void discard();
-
-private:
-    static constexpr std::size_t kBlock = 1 << 20;
-    File file_;
-    std::string path_;
-    std::string temp_;
-    std::string buf_;
-    bool ok_ = true;
-};
-
 }  // namespace morvane
+
+// The writer lives in its own header; it needs File from above.
+#include "util/textwriter.hpp"

@@ -1,5 +1,7 @@
 #include "util/textreader.hpp"
 
+#include "util/ospath.hpp"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -20,7 +22,7 @@ std::optional<TextReader> TextReader::open(const std::string& path, std::size_t 
     std::setvbuf(f.get(), nullptr, _IONBF, 0);
     // A small file is read whole by the first read, which then sees its end.
     std::error_code ec;
-    const auto size = std::filesystem::file_size(std::filesystem::path(path), ec);
+    const auto size = std::filesystem::file_size(os_path(path), ec);
     const std::size_t cap = ec ? kBlock : static_cast<std::size_t>(std::clamp<std::uintmax_t>(size + 1, 256, kBlock));
     TextReader r(cap, width);
     r.file_ = std::move(f);

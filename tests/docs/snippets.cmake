@@ -6,6 +6,11 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 find_program(MORVANE_GS gs REQUIRED)
 set(_docs ${PROJECT_SOURCE_DIR}/docs)
 set(_snip ${CMAKE_CURRENT_BINARY_DIR}/docs)
+# The programs lie in bin/ of the snippets, or on Windows beside morvane.dll.
+set(_snip_bin ${_snip}/bin)
+if(CMAKE_RUNTIME_OUTPUT_DIRECTORY)
+  set(_snip_bin ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+endif()
 file(GLOB _pages CONFIGURE_DEPENDS ${_docs}/*.md)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_pages} ${CMAKE_CURRENT_LIST_DIR}/snippets.py)
 execute_process(COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/snippets.py extract ${_docs} ${_snip}
@@ -16,7 +21,7 @@ function(morvane_doc_snippet stem k lang src)
     return()
   endif()
   add_executable(doc_${stem}_${k} ${src})
-  set_target_properties(doc_${stem}_${k} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_snip}/bin)
+  set_target_properties(doc_${stem}_${k} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_snip_bin})
   if(lang STREQUAL "c")
     target_link_libraries(doc_${stem}_${k} PRIVATE morvane)
     set_target_properties(doc_${stem}_${k} PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
@@ -34,7 +39,8 @@ function(morvane_doc_test stem page)
   endif()
   add_test(NAME docs_${stem}
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/snippets.py check ${page}
-                   ${_snip}/bin ${_snip}/work_${stem} ${_no_fortran} --gs ${MORVANE_GS})
+                   ${_snip_bin} ${_snip}/work_${stem} ${_no_fortran} --gs ${MORVANE_GS}
+                   --emulator "${CMAKE_CROSSCOMPILING_EMULATOR}" --suffix "${CMAKE_EXECUTABLE_SUFFIX}")
 endfunction()
 
 include(${_snip}/snippets.cmake)

@@ -17,7 +17,10 @@ every expectation of the group is checked after it, so a Fortran and a C
 version share one expectation.
 
   snippets.py extract DOCS_DIR OUT_DIR     writes the programs and a CMake list
-  snippets.py check DOC BIN_DIR WORK_DIR [--no-fortran] [--gs GS]
+  snippets.py check DOC BIN_DIR WORK_DIR [--no-fortran] [--gs GS] [--emulator CMD;ARGS] [--suffix .exe]
+
+The emulator runs the programs of another system (Wine for Windows programs);
+their line ends are read as line feeds.
 """
 import os
 import re
@@ -90,7 +93,7 @@ def matches(expected, actual):
     return re.fullmatch(pattern, act) is not None
 
 
-def check(doc, bin_dir, work, fortran, gs):
+def check(doc, bin_dir, work, fortran, gs, emulator, suffix):
     stem, failures = os.path.basename(doc)[:-3], []
     os.makedirs(work, exist_ok=True)
     for f in os.listdir(work):
@@ -101,8 +104,8 @@ def check(doc, bin_dir, work, fortran, gs):
         if expects and not runs[0]:
             failures.append(f"{doc}: an expectation with no program before it")
         for n, lang in group:
-            exe = os.path.join(bin_dir, f"doc_{stem}_{n}")
-            r = subprocess.run([exe], cwd=work, capture_output=True, text=True, timeout=120)
+            exe = os.path.join(bin_dir, f"doc_{stem}_{n}{suffix}")
+            r = subprocess.run(emulator + [exe], cwd=work, capture_output=True, text=True, timeout=120)
             where = f"{doc}: {lang} block {n}"
             if r.returncode != 0:
                 failures.append(f"{where} exited with {r.returncode}:\n{r.stdout}{r.stderr}")
@@ -150,7 +153,8 @@ if __name__ == "__main__":
     if a[:1] == ["extract"]:
         extract(a[1], a[2])
     elif a[:1] == ["check"]:
-        gs = a[a.index("--gs") + 1] if "--gs" in a else None
-        sys.exit(check(a[1], a[2], a[3], "--no-fortran" not in a, gs))
+        opt = lambda name, default: a[a.index(name) + 1] if name in a else default
+        emulator = [e for e in opt("--emulator", "").split(";") if e]
+        sys.exit(check(a[1], a[2], a[3], "--no-fortran" not in a, opt("--gs", None), emulator, opt("--suffix", "")))
     else:
         sys.exit(__doc__)

@@ -1,6 +1,7 @@
-# Runs PROGRAM_A and PROGRAM_B; their standard outputs must be equal.
+# Runs PROGRAM_A and PROGRAM_B (with EMULATOR before them, for programs of
+# another system); their standard outputs must be equal.
 foreach(p A B)
-  execute_process(COMMAND ${PROGRAM_${p}} RESULT_VARIABLE rc OUTPUT_VARIABLE out_${p} ERROR_VARIABLE err)
+  execute_process(COMMAND ${EMULATOR} ${PROGRAM_${p}} RESULT_VARIABLE rc OUTPUT_VARIABLE out_${p} ERROR_VARIABLE err)
   if(rc OR out_${p} STREQUAL "")
     message(FATAL_ERROR "${PROGRAM_${p}} failed (${rc}): ${err}")
   endif()

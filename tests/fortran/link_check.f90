@@ -44,6 +44,8 @@ program link_check
 
   call morvane_set_stop_handler(c_funloc(on_stop))
   call morvane_last_message(msg)
+  n = morvane_warning_count()
+  call morvane_warning(n, msg)
   call READINP(1, vars, lookup, list, 1, 1, msg, n, n, n, n, r, r, s, s, r, r, r, r, r, n, k, r, &
       s, s, r, r, r, r, r, r, n, v, s, s, s, v, m, m, m, spec, specs, r, r, r, r, r, r, r, v, r, &
       s, s, spec, msg)

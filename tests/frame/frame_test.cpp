@@ -3,6 +3,15 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <vector>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 #include "frame/guard.hpp"
 #include "morvane.h"
@@ -65,6 +74,31 @@ TEST(Frame, SharedLibraryExtensionsAndChemistry) {
     EXPECT_EQ(FKCACO3(&t), 141263.5f);
     EXPECT_EQ(FLGKALOX(&lgk, &t10), 8.5f);
 }
+
+#ifdef _WIN32
+// The DLL's version resource, which Windows shows in the file's properties,
+// carries morvane_version's text and the same numbers.
+TEST(Frame, VersionResource) {
+    wchar_t path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(GetModuleHandleW(L"morvane.dll"), path, MAX_PATH), 0u);
+    std::vector<char> info(GetFileVersionInfoSizeW(path, nullptr));
+    ASSERT_TRUE(!info.empty() && GetFileVersionInfoW(path, 0, static_cast<DWORD>(info.size()), info.data()));
+    const std::string version = morvane_version();
+    for (const wchar_t* key : {L"\\StringFileInfo\\040904B0\\ProductVersion", L"\\StringFileInfo\\040904B0\\FileVersion"}) {
+        void* text = nullptr;
+        UINT len = 0;
+        ASSERT_TRUE(VerQueryValueW(info.data(), key, &text, &len));
+        EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(text)), std::wstring(version.begin(), version.end()));
+    }
+    void* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", &fixed, &len));
+    const auto* f = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    const std::string numbers = std::to_string(HIWORD(f->dwFileVersionMS)) + "." + std::to_string(LOWORD(f->dwFileVersionMS)) +
+                                "." + std::to_string(HIWORD(f->dwFileVersionLS));
+    EXPECT_EQ(numbers, version);
+}
+#endif
 
 }  // namespace
 }  // namespace morvane

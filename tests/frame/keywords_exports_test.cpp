@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <cstring>
 #include <string>
@@ -71,6 +72,73 @@ TEST(KeywordExports, PrepObs) {
         EXPECT_EQ(nobs, c.text ? static_cast<std::int32_t>(c.want.size() / 3) : -7);  // a missing file: untouched
         EXPECT_EQ(obs, want);
     }
+}
+
+// PREPOBS's warnings, read through morvane_warning_count and
+// morvane_warning; a null value where a value is needed makes a bad line.
+TEST(KeywordExports, PrepObsWarnings) {
+    const std::string dir = scratch_dir();
+    struct Case { std::string text; int icol1; std::vector<float> want; std::vector<std::string> warnings; };
+    const Case cases[] = {
+        {"1990 1\n2000,,5\n", 1, {1990, 1, 0}, {"line 2 skipped: an empty item (null value) where a value is needed"}},
+        {",1990 5\n", 1, {}, {"line 1 skipped: an empty item (null value) where a value is needed"}},
+        {"1990,,5\n", 2, {1990, 5, 0}, {}},  // an empty item passed over is no value of the line
+        {"1990 / 5\n1991 x\n1992\n", 1, {},
+         {"line 1 skipped: a / ends it before the value", "line 2 skipped: item x is not a number",
+          "line 3 skipped: too few items (1)"}},
+        {"1990 nan\n1800 1\n1801 2\n", 1, {1990, std::nanf(""), 0},
+         {"line 1: a number is not finite (an infinity or NaN, kept as read)",
+          ": 2 observations lie outside the years 1900 to 2100 and are left out"}},
+    };
+    int idx = 0;
+    for (const Case& c : cases) {
+        const std::string name = "obs" + std::to_string(idx++) + ".dat";
+        SCOPED_TRACE(name);
+        write_file(dir + "/" + name, c.text);
+        SeriesSpec spec{};
+        std::memset(spec.path, ' ', sizeof spec.path);
+        std::memcpy(spec.path, (dir + "/" + name).data(), dir.size() + 1 + name.size());
+        spec.icol1 = c.icol1;
+        const float xmiss = -99.0f;
+        const int32_t iyb = 1900, iye = 2100;
+        int32_t nobs = 0;
+        float obs[9];
+        char msg[128];
+        PREPOBS(&spec, &xmiss, &iyb, &iye, &nobs, obs, msg);
+        ASSERT_EQ(nobs * 3, static_cast<int32_t>(c.want.size()));
+        for (std::size_t k = 0; k < c.want.size(); ++k)
+            EXPECT_TRUE(obs[k] == c.want[k] || (std::isnan(obs[k]) && std::isnan(c.want[k])));
+        std::vector<std::string> got, want;
+        for (int32_t i = 1; i <= morvane_warning_count(); ++i) {
+            char w[128];
+            morvane_warning(i, w);
+            ASSERT_EQ(w[127], '\0');
+            got.emplace_back(w);
+        }
+        for (const std::string& w : c.warnings) want.push_back(pad("PREPOBS: " + name + (w[0] == ':' ? "" : " ") + w, 127));
+        EXPECT_EQ(got, want);
+    }
+
+    // Outside 1..count the text is blank; a routine without warnings of its
+    // own keeps those of the last input routine; the next one replaces them.
+    char w[128];
+    for (const int32_t i : {0, -1, morvane_warning_count() + 1}) {
+        std::memset(w, '#', sizeof w);
+        morvane_warning(i, w);
+        EXPECT_EQ(std::string(w, 128), pad("", 127) + '\0');
+    }
+    const int32_t before = morvane_warning_count();
+    float t = 10.0f;
+    (void)FKHCO3(&t);
+    EXPECT_EQ(morvane_warning_count(), before);
+    static KEYLIST list;
+    std::memset(&list, ' ', sizeof list);
+    const std::string missing = dir + "/missing.inp";
+    std::memcpy(list.file, missing.data(), missing.size());
+    FIL2LIST(&list);
+    ASSERT_EQ(morvane_warning_count(), 1);
+    morvane_warning(1, w);
+    EXPECT_EQ(std::string(w), pad("FIL2LIST: File  " + missing + "  does not exist: every keyword takes its default", 127));
 }
 
 }  // namespace

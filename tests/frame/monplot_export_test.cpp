@@ -43,7 +43,7 @@ std::string call(const std::string& file, float year1) {
 }
 
 TEST(MonplotExport, MessageVector) {
-    const std::string dir = std::filesystem::path(MORVANE_TEST_TMP) / "MonplotExport", eps = dir + "/page.eps";
+    const std::string dir = std::string(MORVANE_TEST_TMP) + "/MonplotExport", eps = dir + "/page.eps";
     std::filesystem::create_directories(dir);
     std::filesystem::remove(eps);
     std::string want = "xMonplot: No positive interval for display!";
@@ -51,7 +51,7 @@ TEST(MonplotExport, MessageVector) {
     EXPECT_EQ(call(eps, 1990.0f), want + '\0');
     EXPECT_FALSE(std::filesystem::exists(eps));
     EXPECT_EQ(call(eps, 1999.0f), std::string(127, ' ') + '\0');
-    EXPECT_TRUE(morvane::testing::read_file(eps).ends_with("showpage\n%%EOF\n"));
+    EXPECT_TRUE(morvane::testing::read_text(eps).ends_with("showpage\n%%EOF\n"));
 }
 
 }  // namespace

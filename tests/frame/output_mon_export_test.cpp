@@ -34,11 +34,11 @@ TEST(OutputMonExport, MonwriteAndValCrit) {
 
     MONWRITE(&mon, title, vars, &nv, &ivar, &n0, &n1, &iyb, &iye, &nt, time, val);
     EXPECT_EQ(last_message(), blank);
-    EXPECT_EQ(morvane::testing::read_file(path), good);
+    EXPECT_EQ(morvane::testing::read_text(path), good);
     std::memcpy(mon.fmt, "(i6,2x,@@)", 10);
     MONWRITE(&mon, title, vars, &nv, &ivar, &n0, &n1, &iyb, &iye, &nt, time, val);
     EXPECT_EQ(last_message().substr(0, 33), "xMONWRITE: Bad format (i6,2x,@@):");
-    EXPECT_EQ(morvane::testing::read_file(path), good);
+    EXPECT_EQ(morvane::testing::read_text(path), good);
     MONWRITE(&mon, title, vars, &none, &ivar, &n0, &n1, &iyb, &iye, &nt, time, val);  // the guard: success
     EXPECT_EQ(last_message(), blank);
 

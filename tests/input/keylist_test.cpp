@@ -15,6 +15,7 @@
 namespace morvane {
 namespace {
 
+using morvane::testing::on_disk;
 using morvane::testing::scratch_dir;
 using morvane::testing::write_file;
 using namespace std::string_literals;
@@ -24,9 +25,10 @@ using morvane::testing::InFolder;
 using morvane::testing::pad;
 std::string key(const KEYLIST& l, int i) { return std::string(l.key[i], 16); }
 
-// Loads text as a keyword file into a list whose every byte was '#'.
+// Loads text as a keyword file into a list whose every byte was '#'; FILE is
+// path as given (backslashes and all), the file is written where it names.
 std::unique_ptr<KEYLIST> load(const std::string& path, const std::string& text, bool write = true) {
-    if (write) write_file(path, text);
+    if (write) write_file(on_disk(path), text);
     auto list = std::make_unique<KEYLIST>();
     std::memset(list.get(), '#', sizeof(KEYLIST));
     set_field(list->file, sizeof list->file, path);
@@ -58,10 +60,16 @@ TEST(KeyList, LoadsLines) {
         }
         for (int i = 0; i < kKeyEntries; ++i) EXPECT_EQ(list->got[i] | list->def[i], 0);
         EXPECT_EQ(key(*list, list->n) + std::string(list->line[255], 256) + std::string(list->dir, 256),
-                  std::string(528, ' '));  // entries above N blank; no backslash: DIR blank
+                  std::string(272, ' ') + pad(dir + "/", 256));  // entries above N blank
     }
-    // DIR: FILE up to its last backslash (a plain character of a name here).
-    EXPECT_EQ(std::string(load(dir + "/a\\b\\in", "x 1")->dir, 256), pad(dir + "/a\\b\\", 256));
+    // DIR: FILE up to its last backslash or forward slash (blank without
+    // either); either separates directories when the file is opened.
+    EXPECT_EQ(std::string([&] { const InFolder here(dir); return load("in", "x 1"); }()->dir, 256), pad("", 256));
+    std::filesystem::create_directories(dir + "/a/b");
+    for (const std::string sub : {"/a/b/", "/a\\b\\", "/a/b\\", "\\a\\b/"}) {
+        const auto list = load(dir + sub + "in", "x 1");
+        EXPECT_EQ(std::pair(std::string(list->dir, 256), list->n), std::pair(pad(dir + sub, 256), 1));
+    }
 
     // 300 keyword lines load 206; readers append up to 256 entries in all.
     std::string text;
@@ -89,22 +97,32 @@ TEST(KeyList, LoadsLines) {
 
 TEST(KeyList, Dictionary) {
     const std::string dir = scratch_dir();
-    const InFolder here(dir);  // dictionary names are taken as given
+    const InFolder here(dir);  // dictionary names are taken as given first
     write_file("dict", "! aliases\n\nsingle\nTh   Theta\nTh Other\n\tRunoff\tpercol \nLong a keyword longer than 16\n"
                        "Cmt key ! no comment here\n");
     const std::string name32 = "d23456789012345678901234567890.x";
     write_file(name32, "Z Zeta\n");
-    struct Case { std::string text; Strings keys; };
+    // Beside a keyword file in another folder: a dictionary found only there,
+    // and one that the working directory's of the same name hides.
+    std::filesystem::create_directory("site");
+    write_file("site/sdict", "Th Tsite\n");
+    write_file("site/dict", "Th Tsite\n");
+    struct Case { std::string file, text; Strings keys; };
     const Case cases[] = {
-        {"Dictionary dict ! aliases\nTh 0.3\nRunoff 0.5\nLong 1\nCmt 2\nTheta 9\nZ 1\n",
+        {"in", "Dictionary dict ! aliases\nTh 0.3\nRunoff 0.5\nLong 1\nCmt 2\nTheta 9\nZ 1\n",
          {"Theta", "percol", "a keyword longer", "key ! no comment", "Theta", "Z"}},
-        {"Dictionary missing.txt\nTh 0.3\n", {"Th"}},
-        {"Dictionary dict\nDictionary " + name32 + "yz\nTh 0.3\nZ 1\n", {"Th", "Zeta"}},  // 32 characters kept
+        {"in", "Dictionary missing.txt\nTh 0.3\n", {"Th"}},
+        {"in", "Dictionary dict\nDictionary " + name32 + "yz\nTh 0.3\nZ 1\n", {"Th", "Zeta"}},  // 32 characters kept
+        {"site\\in", "Dictionary sdict\nTh 0.3\n", {"Tsite"}},
+        {dir + "/site/in", "Dictionary sdict\nTh 0.3\n", {"Tsite"}},
+        {"site/in", "Dictionary dict\nTh 0.3\n", {"Theta"}},
+        {"site/in", "Dictionary site/sdict\nTh 0.3\n", {"Tsite"}},  // as given: no second site/
+        {"site/in", "Dictionary " + dir + "/sdict\nTh 0.3\n", {"Th"}},
     };
     int idx = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(idx);
-        const auto list = load("in" + std::to_string(idx++), c.text);
+        SCOPED_TRACE(idx++);
+        const auto list = load(c.file, c.text);
         ASSERT_EQ(list->n, static_cast<int>(c.keys.size()));
         for (std::size_t i = 0; i < c.keys.size(); ++i) EXPECT_EQ(key(*list, i), pad(c.keys[i], 16));
     }
@@ -174,6 +192,7 @@ TEST(KeyList, Readers) {
 
 TEST(KeyListSeries, ConstantsFilesDefaults) {
     const std::string dir = scratch_dir(), d = dir + "/in\\";
+    std::filesystem::create_directory(dir + "/in");
     auto list = load(dir + "/in\\x", "C 0.5\nM =\nE 1.5E-3\nF\tdep.dat;\\2\nK ..\\dep.dat\n");
     // VEC(N0 = 1845 : 1856); the run 1850-1852 with 2 steps a year is 1850..1855.
     std::vector<float> vec(12, 1.0f);
@@ -188,7 +207,7 @@ TEST(KeyListSeries, ConstantsFilesDefaults) {
         EXPECT_EQ(std::string(list->line[k == "E" ? 2 : 4], 256), pad(line, 256));
         EXPECT_EQ(msg, "xVARIN01: File  " + line + "  does not exist!");
     }
-    write_file(d + "dep.dat", "!Year a b\n1850 9 2\n1852 9 4\n");
+    write_file(on_disk(d + "dep.dat"), "!Year a b\n1850 9 2\n1852 9 4\n");
     msg.clear();
     getseries(*list, "F", 1845, 1850, 1852, 1, vec, std::nullopt, msg);
     EXPECT_EQ(std::string(list->line[3], 256), pad(d + "dep.dat;\\2", 256));

@@ -6,14 +6,17 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <tuple>
 #include <vector>
 
 #include "input/keylist.hpp"
+#include "input/vocabulary.hpp"
 #include "support/test_support.hpp"
 #include "util/error.hpp"
 #include "util/fields.hpp"
 #include "util/strings.hpp"
+#include "util/warnings.hpp"
 
 namespace morvane {
 namespace {
@@ -224,8 +227,8 @@ TEST(ReadInp, DefaultsExchangeMatrixAndBookkeeping) {
                                  c.defaulted("expAl"), c.defaulted("thick"), c.defaulted("bulkdens"),
                                  c.defaulted("monfile"), c.defaulted("ratwAlBC")}),
               (std::vector<bool>{1, 0, 1, 1, 1, 0, 0, 1, 1}));
-    // Monitoring file from the model name; balance file untouched.
-    EXPECT_EQ(rec(c.mon) + " " + rec(c.bal), "KESTO.mon|-1|-|0,0|0|0,0,0 |0|-|0,0|0|0,0,0");
+    // Monitoring file from the model name, beside the keyword file; balance file untouched.
+    EXPECT_EQ(rec(c.mon) + " " + rec(c.bal), dir + "/KESTO.mon|-1|-|0,0|0|0,0,0 |0|-|0,0|0|0,0,0");
 }
 
 TEST(ReadInp, WeatheringUptakeAndDerivedAluminium) {
@@ -269,14 +272,132 @@ TEST(ReadInp, OutputFilesAndObservationRecords) {
     EXPECT_EQ(call.run(), "");
     EXPECT_TRUE(call.got("monfile"));
     EXPECT_EQ((std::vector<std::string>{rec(call.mon), rec(call.bal), rec(call.obs[0]), rec(call.obs[1]), rec(call.obs[2])}),
-              (std::vector<std::string>{"run1.mon|-1|-|0,0|0|0,0,0", "run1.bal|-1|-|0,0|0|0,0,0",
-                                        "1obsonly|-1|x|1,2|1|7.1,6.9,0", "obs/ca.txt|-1|o|3,4|1000|0,0,0",
+              (std::vector<std::string>{dir + "/run1.mon|-1|-|0,0|0|0,0,0", dir + "/run1.bal|-1|-|0,0|0|0,0,0",
+                                        "1obsonly|-1|x|1,2|1|7.1,6.9,0", dir + "/obs/ca.txt|-1|o|3,4|1000|0,0,0",
                                         "|0|-|0,0|0|0,0,0"}));  // SO4 has no record index
-    // A caller-given monitoring path is kept; monfile is not consulted.
+    // A caller-given monitoring path is joined as well; monfile is not consulted.
     SoilCall own(1990, 1995, "KESTO", dir + "/m.inp");
     set_field(own.mon.path, 256, "mine.mon");
     EXPECT_EQ(own.run(), "");
-    EXPECT_EQ(tuple(rec(own.mon), own.got("monfile")), tuple("mine.mon|-1|-|0,0|0|0,0,0", false));
+    EXPECT_EQ(tuple(rec(own.mon), own.got("monfile")), tuple(dir + "/mine.mon|-1|-|0,0|0|0,0,0", false));
+}
+
+// The warnings of READINP (and READINPW after it) on small keyword files that
+// each make one mistake; the results are those of the rows above.
+TEST(ReadInp, Warnings) {
+    const std::string dir = scratch_dir();
+    struct Row { const char* model; std::string lines; std::vector<std::string> want, wantw; };
+    const std::string none = "";
+    const Row rows[] = {
+        {"KESTO", "thick 0.5\nTheta 0.3\n", {}, {}},
+        {"KESTO", none, {"READINP: File  %  does not exist: every keyword takes its default"}, {}},
+        {"KESTO", "thikc 0.5\nSO2_dpe 5\ntheta 0.3\nfoo 1\npHobz 7\n",
+         {"READINP: unknown keyword thikc; did you mean thick?", "READINP: unknown keyword SO2_dpe; did you mean SO2_dep?",
+          "READINP: unknown keyword theta; did you mean Theta?", "READINP: unknown keyword foo: it is not read",
+          "READINP: unknown keyword pHobz; did you mean pHobs?"}, {}},
+        {"KESTO", "CEC 62,5\nthick 1e999\nratwAlBC 1,,2\nCNratmin\nthick 2\n",
+         {"READINP: thick is given twice (lines 2 and 5): the first is read",
+          "READINP: thick 1e999: not a finite number (an infinity or NaN, kept as read)",
+          "READINP: CEC 62,5: 2 numbers where 1 is read (a decimal comma?)",
+          "READINP: CNratmin has no number: the default 10 is used",
+          "READINP: ratwAlBC 1,,2: an empty item (null value) leaves its number as it was"}, {}},
+        {"OLU", "period 1990 1995 12\nSO4half 0.1\nexpH 2\nctNst 1\n",
+         {"READINP: period 1990 1995 12: 3 numbers where 2 are read",
+          "READINP: SO4half is given but not read: it is read only when SO4admax > 0",
+          "READINP: expH is not read by model OLU",
+          "READINP: ctNst is given but not read: it is read only when F_growth is given"}, {}},
+        {"KESTO", "Dictionary nothere.txt\nanextremelylongkeyword 1\n" + std::string(250, ' ') + "thick 1 2 3\n",
+         {"READINP: line 2: keyword anextremelylongkeyword is cut to anextremelylongk",
+          "READINP: line 3: longer than 256 characters, the rest is not read",
+          "READINP: Dictionary  nothere.txt  does not exist: no keyword is renamed",
+          "READINP: thick has no number: left as it was",  // what is left of line 3
+          "READINP: unknown keyword anextremelylongk: it is not read"}, {}},
+        {"KESTO", "pHobs 1 2 3 4\nCaobs /nothere/obs.dat;Ca \\2\nSO4obs 7\n",
+         {"READINP: pHobs 1 2 3 4: 4 numbers where 3 are read", "READINP: Caobs: file  /nothere/obs.dat  does not exist",
+          "READINP: Caobs: column Ca is a name; observation columns are numbers (\\2), so column 1 is read",
+          "READINP: SO4obs is given, but the program keeps no observations of SO4"}, {}},
+        {"KESTO", "SO4obs\n", {"READINP: SO4obs has no value"}, {}},
+        {"OLU", "Area_c 1\nretNH4 1\nAlAparw 1 2\n", {},
+         {"READINPW: retNH4 is not read by model OLU", "READINPW: AlAparw is not read by model OLU"}},
+        {"KESTO", "Area_c 0\nArea_l 1\n", {}, {"READINPW: Area_l is given but not read: it is read only when Area_c > 0"}},
+    };
+    int idx = 0;
+    for (const Row& r : rows) {
+        const std::string file = dir + "/w" + std::to_string(idx++) + ".inp";
+        SCOPED_TRACE(file);
+        if (!r.lines.empty()) write_file(file, r.lines);
+        SoilCall call(1990, 1995, r.model, file);
+        std::vector<std::string> got, gotw;
+        {
+            WarningScope scope("READINP");
+            call.run();
+            got = scope.texts();
+        }
+        {
+            WarningScope scope("READINPW");
+            call.run_water();
+            gotw = scope.texts();
+        }
+        std::vector<std::string> want = r.want;
+        for (std::string& w : want)
+            if (const auto p = w.find('%'); p != std::string::npos) w = w.replace(p, 1, file).substr(0, 128);
+        EXPECT_EQ(got, want);
+        EXPECT_EQ(gotw, r.wantw);
+    }
+
+    // A collector keeps 100 warnings and counts the rest.
+    std::string many;
+    for (int i = 0; i < 210; ++i) many += "thick 1\n";
+    write_file(dir + "/many.inp", many);
+    SoilCall call(1990, 1995, "KESTO", dir + "/many.inp");
+    WarningScope scope("READINP");
+    call.run();
+    const std::vector<std::string> got = scope.texts();
+    ASSERT_EQ(got.size(), 101u);
+    EXPECT_EQ(got[0], "READINP: only 206 keyword lines are loaded: line 207 and those after it are not");
+    EXPECT_EQ(got[1], "READINP: thick is given twice (lines 1 and 2): the first is read");
+    EXPECT_EQ(got[100], "106 more warnings not kept");
+}
+
+// The table of known keywords and the readers agree: every keyword the table
+// gives a model is read when its condition holds (in one of two files, for
+// the keywords that exclude each other), with no warning; every default the
+// readers append is a keyword of the table.
+TEST(ReadInp, EveryKnownKeywordIsRead) {
+    const std::string dir = scratch_dir();
+    const std::map<std::string_view, std::string> values = {
+        {"period", "1990 1995"}, {"RCOOmod", "2"}, {"RCOOpars", "1 2"}, {"AlApars", "1 2"}, {"monfile", "a.mon"},
+        {"balfile", "a.bal"}, {"Orgmodw", "2"}, {"Orgparw", "1 2"}, {"AlAparw", "1 2"}, {"SiteInfo", "site"}};
+    const std::set<std::string_view> only_a = {"N_gupt", "Ca_upt", "Mg_upt", "K_upt", "P_upt", "Al_we", "bsat_0"};
+    const std::set<std::string_view> only_b = {"F_growth", "ctNst", "ctCast", "ctMgst", "ctKst", "ctPst",
+                                               "ratwAlBC", "ECa_0", "EMg_0", "EK_0"};
+    for (const char* model : {"OLU", "KESTO", "KESTO2"}) {
+        for (const auto* skip : {&only_a, &only_b}) {
+            std::string lines;
+            for (const KnownKeyword& k : known_keywords()) {
+                if (!(k.models & (1u << static_cast<unsigned>(model_of(model)))) || skip->count(k.key)) continue;
+                const auto v = values.find(k.key);
+                lines += std::string(k.key) + " " + (v == values.end() ? "1" : v->second) + "\n";
+            }
+            const std::string file = dir + "/" + model + (skip == &only_a ? "a" : "b") + ".inp";
+            SCOPED_TRACE(file);
+            write_file(file, lines);
+            SoilCall call(1990, 1995, model, file);
+            WarningScope scope("READINP");
+            EXPECT_EQ(call.run(), "");
+            if (std::string_view(model) != "KESTO2") {
+                EXPECT_EQ(call.run_water(), "");
+            }
+            EXPECT_EQ(scope.texts(), std::vector<std::string>());
+            for (int i = 1; i <= call.list->n; ++i)
+                EXPECT_TRUE(call.list->got[i - 1] & 1) << key_of(*call.list, i);
+        }
+        write_file(dir + "/none.inp", "period 1990 1995\n");
+        SoilCall call(1990, 1995, model, dir + "/none.inp");
+        call.run();
+        if (std::string_view(model) != "KESTO2") call.run_water();
+        for (int i = 2; i <= call.list->n; ++i) EXPECT_NE(find_known(trim_right(key_of(*call.list, i))), nullptr);
+    }
 }
 
 }  // namespace

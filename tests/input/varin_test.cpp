@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "input/varin.hpp"
+#include "util/warnings.hpp"
 #include "support/test_support.hpp"
 #include "util/error.hpp"
 #include "util/numeric.hpp"
@@ -181,6 +182,46 @@ TEST(Varin01, ReadsNumbersAsTheReferenceRuntime) {
                       static_cast<std::uint32_t>(bits)) << c << " " << year;
         EXPECT_EQ(lines, years) << c;
     }
+}
+
+// The warnings of a file's coverage of the run: the steps that take its first
+// or last value, and the first gap of more than one step without a line (a
+// gap marked missing by -99 is the file's own word and is not told).
+TEST(Varin01, CoverageWarnings) {
+    const InFolder here(scratch_dir());
+    struct Row {
+        const char* text;  // the file's data lines
+        std::int32_t ns;
+        std::vector<std::string> want;
+    };
+    const Row rows[] = {
+        {"1990 1\n1991 2\n1992 3\n1993 4\n", 1, {}},
+        {"1991 1\n1993 3\n", 1,
+         {"V: f.dat has data from 1991 to 1993: the 1 step before 1991 take its first value"}},
+        {"1980 1\n1991 2\n", 1, {"V: f.dat has data from 1980 to 1991: the 2 steps after 1991 take its last value"}},
+        {"2001 1\n", 1,
+         {"V: f.dat has data from 2001 to 2001: the 4 steps before 2001 take its first value"}},
+        {"1990 1\n1993 4\n", 1, {"V: f.dat has no line for 1991 to 1992 (2 steps), filled by interpolation"}},
+        {"1990 1\n1991 -99\n1992 -99\n1993 4\n", 1, {}},
+        {"1990 1\n1990 2\n1992 1\n1992 2\n1993 1\n1993 2\n", 2,
+         {"V: f.dat has no line for 1991/1 to 1991/2 (2 steps), filled by interpolation"}},
+        {"1985 1\n1991 1\n1993 2\n", 1, {}},  // one step between lines: no gap to tell
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text);
+        write_file("f.dat", std::string("!Year v\n") + r.text);
+        std::vector<float> vec(8, U);
+        WarningScope scope("V");
+        ASSERT_EQ(varin("f.dat", 1990, 1990, 1993, r.ns, -99.0f, vec), "");
+        EXPECT_EQ(scope.texts(), r.want);
+    }
+    // Two gaps: the first is told, the others counted; the column is named.
+    write_file("g.dat", "!Year a b\n1990 1 1\n1993 1 1\n1994 1 1\n1997 1 1\n");
+    std::vector<float> vec(8, U);
+    WarningScope scope("V");
+    ASSERT_EQ(varin("g.dat;b", 1990, 1990, 1997, 1, -99.0f, vec), "");
+    EXPECT_EQ(scope.texts(), std::vector<std::string>{
+        "V: g.dat;b has no line for 1991 to 1992 (2 steps), filled by interpolation (and 1 more such gaps)"});
 }
 
 TEST(Varin01, ArgumentsOfThisLibrary) {

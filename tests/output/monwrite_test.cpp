@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "support/targets.hpp"
 #include "support/test_support.hpp"
 #include "util/error.hpp"
 #include "util/fields.hpp"
@@ -19,6 +20,7 @@ namespace morvane {
 namespace {
 
 using morvane::testing::read_file;
+using morvane::testing::read_text;
 using morvane::testing::scratch_dir;
 
 SeriesSpec spec(const std::string& path, const std::string& fmt = "", char opt = ' ') {
@@ -84,7 +86,7 @@ TEST(Monwrite, ExactBytesOfHeadAndRecords) {
     t.iyb = 1990, t.iye = 1991;
     std::memcpy(t.title, "Site A\trun 1   ", 15);
     ASSERT_EQ(t.write(spec(dir + "/a.mon")), "");
-    EXPECT_EQ(read_file(dir + "/a.mon"),
+    EXPECT_EQ(read_text(dir + "/a.mon"),
               "!Site A\trun 1\n!SO4     : sulphate in soil water\n!pH      : soil pH x\n"
               "!count        ,time    ,SO4         ,pH      \n"
               "     0   1990.0      0.50000      0.12346E+06\n"
@@ -134,7 +136,7 @@ TEST(Monwrite, RecordsMatchFortranRuntime) {
             }
         ASSERT_EQ(t.write(spec(dir + "/c.mon", c.fmt, 'p')), "") << c.fmt;
         const std::string oracle = c.fmt.empty() ? "(i6,99g13.5)" : c.fmt.substr(0, 32);
-        EXPECT_EQ(data_part(read_file(dir + "/c.mon")), fortran_lines(oracle, t)) << c.fmt;
+        EXPECT_EQ(data_part(read_text(dir + "/c.mon")), fortran_lines(oracle, t)) << c.fmt;
     }
 }
 
@@ -158,7 +160,7 @@ TEST(Monwrite, HeadWindowAndCounter) {
         t.iyb = t.iye = 1990 - (c.time.size() == 1 ? 90 : 0);
         std::memcpy(t.title, c.title.data(), std::min<std::size_t>(c.title.size(), 128));
         ASSERT_EQ(t.write(spec(dir + "/h.mon", c.nv > 98 ? "(i6,250g13.5)" : "", c.opt)), "");
-        std::string text = read_file(dir + "/h.mon"), got;
+        std::string text = read_text(dir + "/h.mon"), got;
         if (c.nv > 98) {  // headings per line, each line starting with the counter and time
             for (std::size_t pos = 0; pos < text.size(); pos = text.find('\n', pos) + 1) {
                 EXPECT_EQ(text.substr(pos, 19), "!count        ,time");
@@ -171,7 +173,7 @@ TEST(Monwrite, HeadWindowAndCounter) {
     Table t(1, 1000002);
     t.iye = 99999;
     ASSERT_EQ(t.write(spec(dir + "/n.mon", "", 'p')), "");
-    const std::string text = read_file(dir + "/n.mon");
+    const std::string text = read_text(dir + "/n.mon");
     ASSERT_EQ(text.size(), 33u * 1000003u);
     EXPECT_EQ(text.substr(33u * 1000000u, 6) + text.substr(33u * 1000001u, 6) + text.substr(33u * 1000002u, 6),
               "999999************");
@@ -211,6 +213,20 @@ TEST(Monwrite, GuardAndFailuresLeaveTheOldFile) {
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), exists ? 1 : 0) << c.msg;
         }
     }
+}
+
+// Every kind of target, and a failure at each open, write, close and rename;
+// the table takes several blocks of the writer.
+TEST(Monwrite, TargetsAndFaults) {
+    Table t(98, 600);
+    for (int j = 0; j < t.nt; ++j)
+        for (int v = 0; v < 98; ++v) t.at(j, v) = static_cast<float>(j * 98 + v) * 0.37f;
+    const auto writer = [&](const std::string& path) { return t.write(spec(path)); };
+    const auto failure = [](const std::string& path) { return "xMONWRITE: Cannot write file " + path; };
+    const std::string path = scratch_dir() + "/first.mon";
+    ASSERT_EQ(writer(path), "");
+    morvane::testing::check_targets(writer, read_file(path), failure);
+    morvane::testing::check_faults(writer, failure);
 }
 
 }  // namespace

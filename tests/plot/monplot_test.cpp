@@ -1,8 +1,11 @@
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <regex>
+#include <tuple>
 
 #include "plot_page.hpp"
+#include "support/targets.hpp"
 
 namespace morvane::testing {
 namespace {
@@ -30,6 +33,17 @@ TEST(Monplot, ChecksWriteNoFile) {
         {[](Page& p) { p.a.aspect = 0.0f; }, "xMonplot: ASPECT must be positive!"},
         {[](Page& p) { p.a.n1 = 9; }, "xMonplot: NT exceeds N1 - N0 + 1!"},
         {[](Page& p) { p.vars[0].ymax = 0.0f; }, "xMonplot: Window  1 has ymin = ymax!"},
+        // Settings whose arithmetic or work would have no bound.
+        {[](Page& p) { p.pset.year1 = 2147483648.0f; }, "xMonplot: year0 or year1 out of range!"},
+        {[](Page& p) { p.pset.year0 = -INFINITY; }, "xMonplot: year0 or year1 out of range!"},
+        {[](Page& p) { p.pset.year1 = NAN; }, "xMonplot: year0 or year1 out of range!"},
+        {[](Page& p) { p.pset.year0 = 2010.0f, p.a.nstep = -1; }, "xMonplot: NSTEP below 1!"},
+        {[](Page& p) { p.pset.year0 = -2e9f, p.a.iyoff = -2e9; }, "xMonplot: IYOFF out of range!"},
+        {[](Page& p) { p.pset.year0 = -2e9f, p.pset.year1 = 2e9f, p.a.iyoff = -2147483647 - 1, p.a.nstep = 2147483647; },
+         "xMonplot: IYOFF out of range!"},
+        {[](Page& p) { p.pset.nxdiv = 1001; }, "xMonplot: nxdiv above 1000!"},
+        {[](Page& p) { p.pset.xlab0 = -1; }, "xMonplot: xlab0 below 0!"},
+        {[](Page& p) { p.vars[0].ndiv = 1001; }, "xMonplot: Window  1 has more than 1000 divisions!"},
     };
     for (const auto& [change, msg] : cases) {
         const std::string dir = scratch_dir();
@@ -51,7 +65,7 @@ TEST(Monplot, OneWindowPage) {
     p.vars[0] = var("A", "Alpha (a)", -5.0f, 10.0f, 3);
     p.a.igrid = 128, p.a.zlwid = 2.0f, p.a.yref = 1992.5f, p.a.ivlab = 0;
     ASSERT_EQ(p.draw(), "");
-    EXPECT_TRUE(read_file(p.psfile).starts_with(
+    EXPECT_TRUE(read_text(p.psfile).starts_with(
         "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  411  570  800\n%%Title: by Monplot\n"));
     const Lines want = {
         "fA 0 /Helvetica put", "fA 0 get dup scandvec ReEncodeSmall", " 0.0343 SSF",
@@ -103,6 +117,27 @@ TEST(Monplot, FiveWindows) {
     EXPECT_TRUE(renders(p.psfile));
 }
 
+// Years and steps whose products leave 32 bits: the x labels of divisions 0, 1 and 2 (nxdiv 2), and
+// the one label of a label step of 2147483647.
+TEST(Monplot, LargeYearsAndSteps) {
+    const std::tuple<float, float, std::int32_t, std::int32_t, Lines> cases[] = {
+        {0.0f, 2e9f, 2, 1, {"(0)", "(1000000000.)", "(2000000000.)"}},
+        // The products in integers, divided as 32-bit reals: 4294967168 and 8589934336 round up by 128 and 256.
+        {-2147483648.0f, 2147483520.0f, 1, 1, {"(-2147483648.)", "(0)", "(2147483648.)"}},
+        {1990.0f, 1999.0f, 1, 2147483647, {"(1990.)"}},
+    };
+    for (const auto& [year0, year1, nstep, xlabstep, labels] : cases) {
+        Page p(scratch_dir());
+        p.pset.year0 = year0, p.pset.year1 = year1, p.pset.xlabstep = xlabstep, p.a.nstep = nstep;
+        set_field(p.pset.xlabfmt, "(f14.0)");
+        ASSERT_EQ(p.draw(), "") << year1;
+        Lines got;
+        for (const std::string& l : ending(p.body(), " W"))
+            if (l.find(" 0.017 2 1 ") != std::string::npos) got.push_back(l.substr(0, l.find(')') + 1));
+        EXPECT_EQ(got, labels) << year1;
+    }
+}
+
 // Limits accepted (25 windows, 9 variables in one, 2 steps in a year); label size by columns; date; subtitle.
 TEST(Monplot, LimitsAndHead) {
     const std::pair<Change, const char*> cases[] = {
@@ -121,6 +156,19 @@ TEST(Monplot, LimitsAndHead) {
         EXPECT_TRUE(std::ranges::any_of(p.body(), [&](auto& l) { return std::regex_search(l, re); })) << line;
         EXPECT_TRUE(renders(p.psfile)) << line;
     }
+}
+
+// Every kind of target of the page, and a failure at each open, write, close and rename.
+TEST(Monplot, TargetsAndFaults) {
+    Page p(scratch_dir());
+    const auto writer = [&](const std::string& path) { p.psfile = path; return p.draw(); };
+    const auto failure = [](const std::string& path) { return "xMonplot: Cannot write file " + path; };
+    const auto undated = [](std::string text) {
+        return std::regex_replace(text, std::regex("%%CreationDate: [^\n]*"), "%%CreationDate:");
+    };
+    ASSERT_EQ(p.draw(), "");
+    check_targets(writer, read_file(p.psfile), failure, undated);
+    check_faults(writer, failure);
 }
 
 }  // namespace

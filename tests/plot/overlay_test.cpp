@@ -22,7 +22,7 @@ TEST(Overlay, FileAndConstant) {
     p.iblk = {1, 2};  // block 2: A's file is missing, B has none
     p.val.assign(40, 5.0f);
     EXPECT_EQ(p.draw(), "xFile  " + dir + "/none.dat  not found");
-    EXPECT_TRUE(read_file(p.psfile).ends_with("showpage\n%%EOF\n"));
+    EXPECT_TRUE(read_text(p.psfile).ends_with("showpage\n%%EOF\n"));
     const Lines want = {
         "show GR S", "0 SG", " 1.00000 Th", "  0.1055  0.6554 M  0.1055  0.6559 L S", " 0.24000 Th",
         "  0.1055  0.6556  0.0060 CS", "  0.1965  0.6555  0.0060 CS", "  0.3785  0.0956  0.0060 CS",

@@ -68,7 +68,7 @@ struct Page {
 
     // The page's lines after the prolog and its two set-up lines.
     Lines body() const {
-        const std::string text = read_file(psfile);
+        const std::string text = read_text(psfile);
         std::istringstream in(text.substr(std::min(text.size(), text.find("%%EndProlog\n"))));
         Lines lines;
         for (std::string l; std::getline(in, l);) lines.push_back(l);
@@ -96,12 +96,6 @@ inline Lines ending(const Lines& lines, std::string_view tail) {
     Lines out;
     std::copy_if(lines.begin(), lines.end(), std::back_inserter(out), [&](auto& l) { return l.ends_with(tail); });
     return out;
-}
-
-// Renders an EPS file with Ghostscript; true when it rendered without a word.
-inline bool renders(const std::string& eps) {
-    return run_command("gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r60 -sDEVICE=png16m -sOutputFile=" + eps +
-                       ".png " + eps + " 2>&1; echo rc=$?") == "rc=0\n";
 }
 
 }  // namespace morvane::testing

@@ -78,7 +78,7 @@ TEST(Plotcomp, UnreadableRunLeavesUnfinishedPage) {
         Page p = two_vars(dir);
         p.runs[0] = series(dir + "/one.mon"), p.runs[1] = series(dir + "/two.mon");
         EXPECT_EQ(p.draw(), "xplotcomp: Error in comparison plot  2") << what;
-        const std::string text = read_file(p.psfile);
+        const std::string text = read_text(p.psfile);
         EXPECT_NE(text.find(dash1 + "\n"), std::string::npos) << what;
         EXPECT_TRUE(text.ends_with(reset + "\n")) << what;
         EXPECT_EQ(text.find("showpage"), std::string::npos) << what;

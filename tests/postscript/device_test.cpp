@@ -2,6 +2,7 @@
 // the file put in place only on closing, and the command run by psclose.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -16,7 +17,9 @@ namespace morvane {
 namespace {
 
 using morvane::testing::read_file;
+using morvane::testing::read_text;
 using morvane::testing::scratch_dir;
+using morvane::testing::set_env;
 using morvane::testing::write_file;
 
 const char* const kProlog =
@@ -48,7 +51,7 @@ const char* const kProlog =
 
 // The file with its creation date replaced by a fixed one (checked for form).
 std::string page(const std::string& path) {
-    std::string text = read_file(path);
+    std::string text = read_text(path);
     const std::regex date("%%CreationDate: \\d\\d-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-\\d{4} "
                           "[0-2]\\d:[0-5]\\d\n");
     std::smatch m;
@@ -116,28 +119,38 @@ TEST(PostScriptPage, FailuresKeepTheOldFile) {
     psstroke(d);
     ASSERT_TRUE(d.keep_unfinished());
     EXPECT_FALSE(d.is_open());
-    EXPECT_TRUE(read_file(path).ends_with("0 setlinewidth 0 SG newpath\nS\n"));
+    EXPECT_TRUE(read_text(path).ends_with("0 setlinewidth 0 SG newpath\nS\n"));
     ASSERT_TRUE(open(d, path, 1));
     ASSERT_TRUE(psclose(d, "none"));
-    EXPECT_TRUE(read_file(path).starts_with("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  250  570  800\n"));
+    EXPECT_TRUE(read_text(path).starts_with("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox:   20  250  570  800\n"));
 }
 
 // psclose runs "action file" unless the action is "none" in any case with
-// trailing blanks; the command sees the finished file.
+// trailing blanks; the command sees the finished file. The commands none,
+// NONE and None log their name, their argument and the size of that file: on
+// POSIX systems shell scripts, on Windows, where cmd.exe runs the action, one
+// batch file (a name is the same in any case there).
 TEST(PostScriptPage, CloseAction) {
-    const std::string dir = scratch_dir();
-    const std::string log = dir + "/log";
+    std::string dir = scratch_dir();
+#ifdef _WIN32
+    std::replace(dir.begin(), dir.end(), '/', '\\');
+    const std::string log = dir + "\\log", eps = dir + "\\f.eps", eol = "\r\n", failing = "cmd /c exit 3";
+    write_file(dir + "\\none.cmd", "@echo none %1 %~z1>>" + log + "\r\n");
+    const char list = ';';
+#else
+    const std::string log = dir + "/log", eps = dir + "/f.eps", eol = "\n", failing = "false";
     for (const char* name : {"none", "NONE", "None"}) {
         const std::string script = dir + "/" + name;
-        write_file(script, "#!/bin/sh\necho \"" + std::string(name) + " $1 $(tail -n 1 \"$1\")\" >> " + log + "\n");
+        write_file(script, "#!/bin/sh\necho \"" + std::string(name) + " $1 $(stat -c %s \"$1\")\" >> " + log + "\n");
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     }
-    const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-    setenv("PATH", (dir + ":" + old_path).c_str(), 1);
-    const std::string eps = dir + "/f.eps";
-    const struct { std::string action, logged; } cases[] = {
-        {"none", ""}, {"NONE", ""}, {"None   ", ""}, {" none", "none " + eps + " %%EOF\n"},
-        {"echo >>" + log, eps + "\n"}, {"false", ""},  // a failing command is of no interest
+    const char list = ':';
+#endif
+    const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    set_env("PATH", dir + list + old_path);
+    const struct { std::string action; bool logged; } cases[] = {
+        {"none", false}, {"NONE", false}, {"None   ", false}, {" none", true},
+        {failing, false},  // a failing command is of no interest
     };
     for (const auto& c : cases) {
         std::filesystem::remove(log);
@@ -145,9 +158,10 @@ TEST(PostScriptPage, CloseAction) {
         d.file = eps;
         ASSERT_TRUE(psopen_n(d, "t", 0, 0, 1, 1, 1));
         EXPECT_TRUE(psclose(d, c.action)) << c.action;
-        EXPECT_EQ(read_file(log), c.logged) << "action '" << c.action << "'";
+        const std::string finished = "none " + eps + " " + std::to_string(std::filesystem::file_size(eps)) + eol;
+        EXPECT_EQ(read_file(log), c.logged ? finished : "") << "action '" << c.action << "'";
     }
-    setenv("PATH", old_path.c_str(), 1);
+    set_env("PATH", old_path);
 }
 
 }  // namespace

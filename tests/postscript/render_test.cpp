@@ -1,8 +1,8 @@
 // A page drawn with every operation is rendered by Ghostscript without error
-// and is not blank.
+// and is not blank. Under Wine the page is rendered after the suite (see
+// renders), and its pixels are counted on Linux only, where the same bytes
+// are drawn.
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
 
 #include <array>
 #include <cstdlib>
@@ -74,11 +74,14 @@ TEST(PostScriptRender, GhostscriptDrawsEveryOperation) {
     ASSERT_TRUE(psopen_n(d, "render test", 0, 0, 1.0f, 1.414f, 1.0f));
     draw_page(d);
     ASSERT_TRUE(psclose(d, "none"));
+#ifdef _WIN32
+    EXPECT_TRUE(morvane::testing::renders(d.file));
+#else
     // Raw pixels: no message from Ghostscript, ink of the colours drawn on a white page.
-    const int status = std::system(("gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r72 -sDEVICE=ppmraw -sOutputFile=" + dir +
-                                    "/page.ppm " + d.file + " > " + dir + "/gs.log 2>&1").c_str());
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read_file(dir + "/gs.log");
-    EXPECT_EQ(read_file(dir + "/gs.log"), "");
+    const std::string log = morvane::testing::run_command(
+        "gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r72 -sDEVICE=ppmraw -sOutputFile=" + dir + "/page.ppm " + d.file +
+        " 2>&1; echo rc=$?");
+    ASSERT_EQ(log, "rc=0\n");
     const std::string ppm = read_file(dir + "/page.ppm");
     const std::size_t data = ppm.find("\n255\n") + 5, pixels = 550 * 778;  // the bounding box: 570 - 20 by 800 - 22
     ASSERT_EQ(ppm.size() - data, pixels * 3);
@@ -91,6 +94,7 @@ TEST(PostScriptRender, GhostscriptDrawsEveryOperation) {
     EXPECT_LT(ink, pixels / 2);
     EXPECT_GT(red, 2500u);  // the red rectangle, 110 x 27.5 points
     EXPECT_GT(black, 1000u);
+#endif
 }
 
 }  // namespace

@@ -219,7 +219,7 @@ TEST(FormatOracle, RandomFormatsMatchReferenceRuntime) {
     std::vector<Record> records;
     for (int i = 0; i < 4000; ++i) records.push_back(gen.record());
     // The hot formats, with many items each.
-    for (const char* hot : {"(i6,99g13.5)", "(2f8.4)", "(i6,1p99e13.5)", "(g12.4)", "(f8.5)", "(3f6.3)"})
+    for (const char* hot : {"(i6,99g13.5)", "(2f8.4)", "(i6,1p99e13.5)", "(g12.4)", "(f8.5)", "(3f6.3)", "(f24.12)", "(f21.0)"})
         for (int rep = 0; rep < 40; ++rep) {
             Record r{hot, std::string(hot[1] == 'i' ? "i" : "") + (rep % 2 ? "s" : "r"), {}};
             if (hot[1] == 'i') r.items.push_back(gen.item('i'));

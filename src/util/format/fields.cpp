@@ -9,6 +9,7 @@
 #include "util/format/fields.hpp"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -194,6 +195,53 @@ bool fixed_fast(std::string& out, double v, int w, int d, bool plus) {
     return true;
 }
 
+bool fixed_single_fast(std::string& out, float v, int w, int d, bool plus) {
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+    // |v| * 10^d is exact in double for d <= 12 (24 bits and at most 28 of
+    // 5^d) and rounded to an integer, ties to even, by adding 2^52.
+    constexpr double kRound = 4503599627370496.0;  // 2^52
+    constexpr std::uint64_t kRoundBits = 0x4330000000000000ULL;
+    if (w < 1 || w > 32 || d < 0 || d > 12) return false;
+    const double a = std::fabs(static_cast<double>(v));
+    const double y = a * kPow10d[d];
+    if (!(y < 1e15)) return false;  // large, infinite or NaN: the general path
+    const double r = y + kRound;
+    std::uint64_t q;
+    std::memcpy(&q, &r, 8);
+    q -= kRoundBits;
+    // Laid out backwards from the end of a blank buffer: d decimals, the
+    // point, the integral digits (none for zero), the zero and the sign.
+    char buf[64];
+    std::memset(buf, ' ', 64);
+    char* c = buf + 64;
+    auto q32 = static_cast<std::uint32_t>(q);
+    if (q >= (std::uint64_t{1} << 32)) {
+        for (int i = 0; i < d; ++i, q /= 10) *--c = static_cast<char>('0' + q % 10);
+        *--c = '.';
+        for (; q >= (std::uint64_t{1} << 32); q /= 10) *--c = static_cast<char>('0' + q % 10);
+        q32 = static_cast<std::uint32_t>(q);
+    } else {
+        for (int i = 0; i < d; ++i, q32 /= 10) *--c = static_cast<char>('0' + q32 % 10);
+        *--c = '.';
+    }
+    const bool none = q32 == 0;  // no integral digits
+    for (; q32 != 0; q32 /= 10) *--c = static_cast<char>('0' + q32 % 10);
+    const char sign = std::signbit(v) ? '-' : (plus ? '+' : '\0');
+    const int need = static_cast<int>(buf + 64 - c) + (sign ? 1 : 0);
+    if (none && (d == 0 || need + 1 <= w)) *--c = '0';
+    if (sign) *--c = sign;
+    if (buf + 64 - c > w) {
+        stars(out, w);
+        return true;
+    }
+    out.append(buf + 64 - w, static_cast<std::size_t>(w));
+    return true;
+#else
+    (void)out, (void)v, (void)w, (void)d, (void)plus;
+    return false;
+#endif
+}
+
 void fixed_field(std::string& out, double v, const FieldSpec& spec) {
     auto [w, d, e, scale, plus] = spec;
     (void)e;
@@ -374,6 +422,10 @@ namespace morvane::fmt {
 void put_int(std::string& out, std::int64_t v, int w, int m) { detail::int_field(out, v, {w, m, 0, 0, false}); }
 
 void put_fixed(std::string& out, double v, int w, int d, int scale) { detail::fixed_field(out, v, {w, d, 0, scale, false}); }
+
+void put_fixed(std::string& out, float v, int w, int d) {
+    if (!detail::fixed_single_fast(out, v, w, d, false)) detail::fixed_field(out, static_cast<double>(v), {w, d, 0, 0, false});
+}
 
 void put_exp(std::string& out, double v, int w, int d, int e, int scale) {
     // A scale factor out of range for the digits: the field is all asterisks.

@@ -50,6 +50,11 @@ int exponent_text(char* p, int ex, int e, char letter);
 // false having written nothing.
 bool fixed_fast(std::string& out, double v, int w, int d, bool plus);
 
+// F editing of a REAL item in one pass when it can (no scale factor, 1 <= w
+// <= 32, d <= 12, |v| * 10^d below 10^15): appends the field and returns
+// true, else returns false having written nothing.
+bool fixed_single_fast(std::string& out, float v, int w, int d, bool plus);
+
 void int_field(std::string& out, std::int64_t v, const FieldSpec& spec);     // Iw[.m]
 void fixed_field(std::string& out, double v, const FieldSpec& spec);         // Fw.d
 // Ew.d[Ee], Dw.d, ESw.d[Ee], ENw.d[Ee]. False, writing nothing, when the

@@ -148,23 +148,44 @@ void put_general(std::string& out, float v, int w, int d, int e, int scale) {
     if (!detail::general_field(out, v, {w, d, e, scale, false})) detail::stars(out, w);
 }
 
+namespace {
+
+// A field of the record written by the general path, at p[0..w).
+[[gnu::noinline]] void general_at(char* p, float v, int w, int d) {
+    std::string field;
+    detail::general_field(field, v, {w, d, 0, 0, false});
+    std::memcpy(p, field.data(), static_cast<std::size_t>(w));
+}
+
+}  // namespace
+
 void put_int_general_record(std::string& out, std::int32_t k, int wi, std::span<const float> x, int w, int d) {
     const std::size_t at = out.size();
     out.resize(at + static_cast<std::size_t>(wi) + x.size() * static_cast<std::size_t>(w) + 1);
     char* p = out.data() + at;
     // The counter as by Iw (no sign for k >= 0; asterisks when too wide).
-    std::string field;
-    detail::int_field(field, k, {wi, -1, 0, 0, false});
-    std::memcpy(p, field.data(), static_cast<std::size_t>(wi));
+    if (k >= 0 && wi <= 9 && static_cast<std::uint64_t>(k) < kPow10u[wi]) {
+        auto q = static_cast<std::uint32_t>(k);
+        char* c = p + wi;
+        do *--c = static_cast<char>('0' + q % 10);
+        while ((q /= 10) != 0);
+        std::memset(p, ' ', static_cast<std::size_t>(c - p));
+    } else {
+        std::string field;
+        detail::int_field(field, k, {wi, -1, 0, 0, false});
+        std::memcpy(p, field.data(), static_cast<std::size_t>(wi));
+    }
     p += wi;
-    const bool g13_5 = w == 13 && d == 5;
-    for (const float v : x) {
-        if (!(g13_5 ? detail::general_single_plain<13, 5>(p, v, w, d) : detail::general_single_plain(p, v, w, d))) {
-            field.clear();
-            detail::general_field(field, v, {w, d, 0, 0, false});
-            std::memcpy(p, field.data(), static_cast<std::size_t>(w));
+    if (w == 13 && d == 5) {
+        for (const float v : x) {
+            if (!detail::g13_5_plain(p, v)) general_at(p, v, 13, 5);
+            p += 13;
         }
-        p += w;
+    } else {
+        for (const float v : x) {
+            if (!detail::general_single_plain(p, v, w, d)) general_at(p, v, w, d);
+            p += w;
+        }
     }
     *p = '\n';
 }

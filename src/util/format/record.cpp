@@ -19,6 +19,7 @@ using detail::ExpForm;
 using detail::FieldSpec;
 using detail::exp_field;
 using detail::fixed_field;
+using detail::fixed_single_fast;
 using detail::general_field;
 using detail::general_single_quick;
 using detail::int_field;
@@ -215,7 +216,12 @@ struct RecordWriter::State {
         const FieldSpec f{n->w, n->d, n->e, scale, plus};
         const FieldSpec unscaled{n->w, n->d, n->e, 0, plus};  // ES and EN take no scale factor
         switch (n->op) {
-        case Op::F: field([&](std::string& o) { fixed_field(o, v, f); return true; }); return;
+        case Op::F:
+            field([&](std::string& o) {
+                if (!single || scale != 0 || !fixed_single_fast(o, *single, n->w, n->d, plus)) fixed_field(o, v, f);
+                return true;
+            });
+            return;
         case Op::E: ok = field([&](std::string& o) { return exp_field(o, v, f, ExpForm::E); }); break;
         case Op::D: ok = field([&](std::string& o) { return exp_field(o, v, f, ExpForm::D); }); break;
         case Op::ES: field([&](std::string& o) { return exp_field(o, v, unscaled, ExpForm::ES); }); return;

@@ -1,0 +1,16 @@
+#!/bin/sh
+# Runs a Windows program under Wine: wine-run.sh PREFIX PROGRAM [ARGS...].
+# PREFIX is the Wine prefix, a folder of the build tree made on first use
+# (concurrent first uses wait for one another). Wine's own diagnostics are
+# silenced, so that a program's standard error is its own.
+set -e
+prefix=$1
+shift
+export WINEPREFIX="$prefix" WINEDEBUG=-all
+if [ ! -f "$prefix/.ready" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  # No Mono or Gecko installers: the programs need neither.
+  WINEDLLOVERRIDES="mscoree=;mshtml=" flock "$prefix.lock" sh -c \
+    '[ -f "$WINEPREFIX/.ready" ] || { wineboot -i >/dev/null 2>&1 && wineserver -w && touch "$WINEPREFIX/.ready"; }'
+fi
+exec wine "$@"
