@@ -13,4 +13,9 @@ if [ ! -f "$prefix/.ready" ]; then
   WINEDLLOVERRIDES="mscoree=;mshtml=" flock "$prefix.lock" sh -c \
     '[ -f "$WINEPREFIX/.ready" ] || { wineboot -i >/dev/null 2>&1 && wineserver -w && touch "$WINEPREFIX/.ready"; }'
 fi
+# A Wine server that stays two minutes after its last program: one that
+# exits between two programs can drop the connection of the next one as it
+# starts ("wine client error ... Connection reset by peer"). When a server
+# is already running this returns at once.
+wineserver -p120 >/dev/null 2>&1 || true
 exec wine "$@"
