@@ -28,6 +28,7 @@
 #include "util/format.hpp"
 #include "util/freeform.hpp"
 #include "util/textfile.hpp"
+#include "util/textreader.hpp"
 
 namespace {
 

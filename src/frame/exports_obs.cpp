@@ -35,14 +35,7 @@ MORVANE_API void MORVANE_CALL PREPOBS(const SeriesSpec* obsspec, const float* xm
                                       const int32_t* iye, int32_t* nobs, float* obs, char msg[128]) {
     morvane::frame::CallWarnings warnings("PREPOBS");
     morvane::frame::with_message(msg, "xPREPOBS: ", [&]() -> std::string {
-        const morvane::ObsFile f = morvane::prepobs(*obsspec, *xmiss, *iyb, *iye);
-        *nobs = static_cast<int32_t>(f.points.size());
-        for (std::size_t k = 0; k < f.points.size(); ++k) {
-            obs[3 * k] = f.points[k].time;
-            obs[3 * k + 1] = f.points[k].value;
-            obs[3 * k + 2] = f.points[k].value2;
-        }
-        return f.msg;
+        return morvane::prepobs(*obsspec, *xmiss, *iyb, *iye, obs, *nobs);
     });
 }
 

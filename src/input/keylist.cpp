@@ -13,13 +13,14 @@
 #include "util/files.hpp"
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
-#include "util/textfile.hpp"
+#include "util/textreader.hpp"
 #include "util/warnings.hpp"
 
 namespace morvane {
 namespace {
 
 constexpr std::size_t kReadWidth = 256;      // characters read of a keyword-file line
+constexpr std::size_t kWarnWidth = 4096;     // characters looked at for the warnings
 constexpr std::size_t kDictNameWidth = 32;   // characters kept of the dictionary name
 
 // Entries of the list that may be examined: N, limited to the record.
@@ -52,10 +53,11 @@ bool comment_line(std::string_view s) {
 }
 
 // The dictionary: alias -> keyword, the first line of an alias winning. A
-// dictionary file that does not exist gives no aliases.
+// dictionary file that does not exist, or cannot be read to its end, gives no
+// aliases.
 std::unordered_map<std::string, std::string> load_dictionary(const std::string& name) {
     std::unordered_map<std::string, std::string> dict;
-    auto reader = TextReader::open(name);
+    auto reader = TextReader::open(name, kReadWidth);
     if (!reader) return dict;
     std::string_view raw;
     while (reader->next(raw)) {
@@ -65,6 +67,7 @@ std::unordered_map<std::string, std::string> load_dictionary(const std::string& 
         if (s.rest.empty()) continue;  // a single word
         dict.emplace(std::string(s.word), std::string(s.rest.substr(0, std::min(s.rest.size(), kKeyWidth))));
     }
+    if (reader->failed()) dict.clear();
     return dict;
 }
 
@@ -234,19 +237,23 @@ BadValue::BadValue(std::string keyword, std::string value)
 void fil2list(KEYLIST& list) {
     list.n = -1;
     const std::string file = field_text(list.file);
-    auto reader = TextReader::open(file);
+    const bool wanted = warnings_wanted();
+    // With warnings wanted, more of a line is seen than is read, so that text
+    // beyond the read width can be told.
+    auto reader = TextReader::open(file, wanted ? kWarnWidth : kReadWidth);
     if (!reader) {  // missing (or unreadable): the list stays empty
         warn("File  " + file + (file_exists(file) ? "  cannot be read" : "  does not exist") +
              ": every keyword takes its default");
         return;
     }
-    const bool wanted = warnings_wanted();
 
+    // The entries are gathered first, so that a file that cannot be read to
+    // its end leaves the list as a missing one does.
     std::string dictionary;
-    int n = 0;
+    std::vector<std::pair<std::string, std::string>> got;
     std::vector<std::size_t> line_nos;  // of each entry, for the warnings
     std::string_view raw;
-    while (n < kKeyLoaded && reader->next(raw)) {
+    while (got.size() < static_cast<std::size_t>(kKeyLoaded) && reader->next(raw)) {
         std::string line = clean_line(raw);
         if (comment_line(line)) continue;
         if (const std::size_t bang = line.find('!'); bang != std::string::npos) line.resize(bang);
@@ -256,18 +263,22 @@ void fil2list(KEYLIST& list) {
             dictionary = std::string(trim_right(s.rest.substr(0, std::min(s.rest.size(), kDictNameWidth))));
             continue;
         }
-        set_field(list.key[n], kKeyWidth, s.word);
-        set_field(list.line[n], kLineWidth, s.rest);
+        got.emplace_back(s.word, s.rest);
         if (wanted) line_nos.push_back(reader->line_number());
-        ++n;
     }
-    if (wanted && n == kKeyLoaded) {
+    if (wanted && got.size() == static_cast<std::size_t>(kKeyLoaded)) {
         if (const std::size_t next = next_keyword_line(*reader))
             warn("only " + std::to_string(kKeyLoaded) + " keyword lines are loaded: line " + std::to_string(next) +
                  " and those after it are not");
     }
+    if (reader->failed()) return;
     reader.reset();  // nothing stays open while the dictionary is read
 
+    const int n = static_cast<int>(got.size());
+    for (int i = 0; i < n; ++i) {
+        set_field(list.key[i], kKeyWidth, got[i].first);
+        set_field(list.line[i], kLineWidth, got[i].second);
+    }
     list.n = n;
     for (int i = 0; i < kKeyEntries; ++i) {
         list.got[i] = 0;

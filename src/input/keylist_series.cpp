@@ -47,10 +47,9 @@ void getseries(KEYLIST& list, std::string_view keyword, std::int32_t n0, std::in
     // VEC(NB .. NB + (NE - NB + 1) * NS - 1), within the caller's array.
     const std::int64_t first = static_cast<std::int64_t>(nb) - n0;
     const std::int64_t count = (static_cast<std::int64_t>(ne) - nb + 1) * ns;
-    for (std::int64_t j = std::max<std::int64_t>(first, 0); j < first + count; ++j) {
-        if (j >= static_cast<std::int64_t>(vec.size())) break;
-        vec[static_cast<std::size_t>(j)] = *dflt;
-    }
+    const std::int64_t from = std::max<std::int64_t>(first, 0);
+    const std::int64_t to = std::min<std::int64_t>(first + count, static_cast<std::int64_t>(vec.size()));
+    if (from < to) std::fill(vec.begin() + from, vec.begin() + to, *dflt);
     append_default(list, keyword, real_text(*dflt));
 }
 

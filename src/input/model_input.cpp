@@ -70,10 +70,10 @@ public:
     // gathered, read as a series and scattered back, so that what the
     // series reader leaves untouched keeps the caller's values.
     void ion_series(std::string_view keyword, float* matrix, int ion, std::optional<float> dflt) {
-        std::vector<float> row(steps());
-        for (std::size_t t = 0; t < row.size(); ++t) row[t] = matrix[t * 9 + static_cast<std::size_t>(ion - 1)];
-        series(keyword, row.data(), dflt);
-        for (std::size_t t = 0; t < row.size(); ++t) matrix[t * 9 + static_cast<std::size_t>(ion - 1)] = row[t];
+        row_.resize(steps());  // one row for all ions: its memory is taken once
+        for (std::size_t t = 0; t < row_.size(); ++t) row_[t] = matrix[t * 9 + static_cast<std::size_t>(ion - 1)];
+        series(keyword, row_.data(), dflt);
+        for (std::size_t t = 0; t < row_.size(); ++t) matrix[t * 9 + static_cast<std::size_t>(ion - 1)] = row_[t];
     }
     const std::string& series_message() const { return tsmsg_; }
 
@@ -82,6 +82,7 @@ private:
     std::int32_t ib_, ie_;
     std::int32_t nb_ = 0, ne_ = 0, ns_ = 1;
     std::string tsmsg_;  // the last message of the time-series reader
+    std::vector<float> row_;
 };
 
 // Index of entry (i, j) of the 6 x 6 exchange-constant matrix.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <array>
 #include <cstring>
+#include <span>
+#include <vector>
 
 #include "util/error.hpp"
 #include "util/fields.hpp"
@@ -11,7 +13,7 @@
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
 #include "util/strings_numbers.hpp"
-#include "util/textfile.hpp"
+#include "util/textreader.hpp"
 #include "util/warnings.hpp"
 
 namespace morvane {
@@ -43,17 +45,25 @@ std::string_view base_name(std::string_view path) {
     return p == std::string_view::npos ? path : path.substr(p + 1);
 }
 
-}  // namespace
-
-ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye) {
-    ObsFile out;
+// The observations of the file, each handed to keep(point) as it is read;
+// returns the message of the last bad line ("" when none).
+template <class Keep>
+std::string read_observations(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye, Keep&& keep) {
     const std::string path = field_text(spec.path);
     // Present but unreadable: reported like a missing file.
-    auto reader = file_exists(path) ? TextReader::open(path) : std::nullopt;
-    if (!reader) throw Error("xFile  " + path + "  not found");
+    const std::string unreadable = "xFile  " + path + "  not found";
+    auto reader = TextReader::open(path, kObsLineWidth);
+    if (!reader) throw Error(unreadable);
 
     const int icol1 = spec.icol1;
     const int icol2 = spec.icol2;
+    // The items (from 0) of the first value (icol1 0 reads as 1) and of the
+    // second, and the items a line of plain numbers has converted: up to the
+    // last of them (a line holds at most 512 items; more needed, it is read
+    // the long way).
+    const std::int64_t first = std::max(icol1, 1);
+    const std::int64_t second = icol1 < icol2 ? first + (std::int64_t{icol2} - icol1) : first;
+    std::vector<float> plain(second < 512 ? static_cast<std::size_t>(second + 1) : 0);
     const float yb = static_cast<float>(iyb);
     const float ye = static_cast<float>(iye);
     const bool wanted = warnings_wanted();
@@ -61,15 +71,31 @@ ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int3
     std::size_t bad_line = 0, outside = 0;
     std::string_view raw;
     while (reader->next(raw)) {
-        raw = raw.substr(0, std::min(raw.size(), kObsLineWidth));
-        if (!raw.empty() && raw[0] == '!') continue;
-        if (is_blank(raw)) continue;
-        const int m = nitems(raw);
-        ListReader r(raw);
+        if (raw.empty() || raw[0] == '!') continue;
+        if (blank_like(raw[0]) && is_blank(raw)) continue;
         float t = 0.0f, v1 = 0.0f, v2 = 0.0f;
-        std::string why = skip_and_read(r, 0, t, m);
-        if (why.empty()) why = skip_and_read(r, icol1 - 1, v1, m);
-        if (why.empty() && icol1 < icol2 && m >= icol2 + 1) why = skip_and_read(r, icol2 - icol1 - 1, v2, m);
+        std::string why;
+        // A line of plain numbers (most are) in one pass, the items needed
+        // converted and the rest only counted; any other line item by item.
+        // Both give the same values and the same reason for a bad line.
+        if (int m = -1; !plain.empty() && (m = read_plain_items(raw, plain)) >= 0) {
+            t = plain[0];  // a line that is not blank has an item
+            if (m > first) {
+                v1 = plain[static_cast<std::size_t>(first)];
+                if (icol1 < icol2 && m >= std::int64_t{icol2} + 1) {
+                    if (m > second) v2 = plain[static_cast<std::size_t>(second)];
+                    else why = "too few items (" + std::to_string(m) + ")";
+                }
+            } else {
+                why = "too few items (" + std::to_string(m) + ")";
+            }
+        } else {
+            m = nitems(raw);
+            ListReader r(raw);
+            why = skip_and_read(r, 0, t, m);
+            if (why.empty()) why = skip_and_read(r, icol1 - 1, v1, m);
+            if (why.empty() && icol1 < icol2 && m >= icol2 + 1) why = skip_and_read(r, icol2 - icol1 - 1, v2, m);
+        }
         if (!why.empty()) {
             bad_line = reader->line_number();
             if (wanted) warn(name + " line " + std::to_string(bad_line) + " skipped: " + why);
@@ -80,19 +106,38 @@ ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int3
                  ": a number is not finite (an infinity or NaN, kept as read)");
         if (v1 == xmiss) continue;
         if (yb <= t && t <= ye) {
-            out.points.push_back({t, v1, v2});
+            keep(ObsPoint{t, v1, v2});
         } else {
             ++outside;
         }
     }
+    if (reader->failed()) throw Error(unreadable);  // no partial list
     if (wanted && outside > 0)
         warn(name + ": " + std::to_string(outside) + (outside == 1 ? " observation lies" : " observations lie") +
              " outside the years " + std::to_string(iyb) + " to " + std::to_string(iye) + " and " +
              (outside == 1 ? "is" : "are") + " left out");
-    if (bad_line > 0)
-        out.msg = message_text("xPREPOBS: File " + path + ": bad data in line" +
-                               i2str(static_cast<int>(std::min<std::size_t>(bad_line, 2147483647u)), 6));
+    if (bad_line == 0) return {};
+    return message_text("xPREPOBS: File " + path + ": bad data in line" +
+                        i2str(static_cast<int>(std::min<std::size_t>(bad_line, 2147483647u)), 6));
+}
+
+}  // namespace
+
+ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye) {
+    ObsFile out;
+    out.msg = read_observations(spec, xmiss, iyb, iye, [&](const ObsPoint& p) { out.points.push_back(p); });
     return out;
+}
+
+std::string prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye, float* obs,
+                    std::int32_t& nobs) {
+    std::int32_t n = 0;
+    std::string msg = read_observations(spec, xmiss, iyb, iye, [&](const ObsPoint& p) {
+        float* const at = obs + 3 * static_cast<std::size_t>(n++);
+        at[0] = p.time, at[1] = p.value, at[2] = p.value2;
+    });
+    nobs = n;
+    return msg;
 }
 
 }  // namespace morvane

@@ -35,5 +35,10 @@ struct ObsFile {
 // finite, the observations outside the window. A file that does not exist
 // (or cannot be read) throws Error.
 ObsFile prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye);
+// The same, the triples written straight into OBS(3, *), the caller's array,
+// and their number into nobs; returns the message. nobs is set only when the
+// file was read to its end (a read that fails may leave triples in obs).
+std::string prepobs(const SeriesSpec& spec, float xmiss, std::int32_t iyb, std::int32_t iye, float* obs,
+                    std::int32_t& nobs);
 
 }  // namespace morvane

@@ -8,7 +8,7 @@
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
 #include "util/strings_numbers.hpp"
-#include "util/textfile.hpp"
+#include "util/textreader.hpp"
 
 namespace morvane {
 
@@ -76,11 +76,12 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
 
     // The heading is the last of the leading comment lines (the first line
     // when there is none); a file with nothing after them has no data.
-    std::string_view line, heading;
+    std::string_view line;
+    std::string heading;  // a copy: the reader's view of it ends with the next line
     bool comments = false, data = false;
     while (rd->next(line)) {
         if (!line.empty() && line.front() == '!') {
-            heading = line;
+            heading.assign(line.substr(0, 512));
             comments = true;
         } else {
             data = true;
@@ -88,7 +89,7 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
         }
     }
     if (!data) return 1;
-    if (!comments) heading = line;
+    if (!comments) heading.assign(line.substr(0, 512));
     rd->back();
 
     // Item number (1-based) of each plotted variable's value in a data line:
@@ -114,12 +115,10 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
     std::vector<float> items(static_cast<std::size_t>(max_item));
     while (rd->next(line)) {
         ListReader r(line);
-        int n = 0;
-        while (n < max_item) {
-            float v = 0.0f;
-            if (r.read(v) != ReadStatus::ok) break;
-            items[n++] = v;
-        }
+        std::fill(items.begin(), items.end(), 0.0f);  // a null item reads as 0
+        std::size_t done = 0;
+        r.read(std::span<float>(items), done);
+        const int n = static_cast<int>(done);
         if (n < 2) continue;
         const float t = items[1];
         if (!win.in_period(t)) continue;
@@ -131,6 +130,7 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
             curves[k].y.push_back(win.map_y(a, w));
         }
     }
+    if (rd->failed()) return 1;  // nothing of this run is drawn
 
     for (std::size_t k = 0; k < nv; ++k) {
         if (item[k] == 0) continue;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "util/textfile.hpp"
+#include "util/textreader.hpp"
 
 namespace morvane {
 

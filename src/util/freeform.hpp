@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,10 @@ public:
     ReadStatus read(float& v);
     ReadStatus read(double& v);
     ReadStatus read(std::int32_t& v);  // '1900.5' or '1e3' is bad for an integer
+    // Reads values.size() reals in order, as that many calls of read() would,
+    // and stops at the first status other than ok, which it returns; `done`
+    // is the number of values read.
+    ReadStatus read(std::span<float> values, std::size_t& done);
 
     // Passes over n items as reads of REAL items would (null values
     // included), without converting them: ok, or the status of the read that
@@ -69,5 +74,13 @@ private:
     ReadStatus read_real_item(T& v);
     ReadStatus finish(Item kind, std::string_view token);
 };
+
+// A line whose first out.size() items are plain numbers (sign, digits,
+// point, exponent) separated by blanks and tabs, and whose rest holds no
+// comma, quote or zero byte: those items are converted into out as
+// ListReader converts them, and the number of items on the line is returned,
+// which is then also what NITEMS counts. -1 for any other line: the caller
+// reads it with ListReader.
+int read_plain_items(std::string_view line, std::span<float> out);
 
 }  // namespace morvane

@@ -1,6 +1,11 @@
 #include "util/strings.hpp"
 
 #include <algorithm>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace morvane {
 
@@ -97,17 +102,90 @@ int charcount(int mode, char ch, std::string_view s) {
 // NITEMS: a separator run counts where it starts outside quotes. The state
 // only changes at a quote, which is no separator, so the previous position's
 // separator test is simply the previous character's.
+#if defined(__SSE2__)
+// Bit masks of the bytes s[i, i + 32) that are blanks, commas and quotes
+// (bits past the end of s clear); s holds at least 16 bytes, and no load
+// reaches outside it.
+struct Marks {
+    std::uint32_t blank, comma, quote;
+};
+Marks marks32(std::string_view s, std::size_t i) {
+    const auto one = [](const char* p) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const auto bits = [](__m128i v) { return static_cast<std::uint32_t>(_mm_movemask_epi8(v)); };
+        const __m128i blank = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(b, _mm_set1_epi8('\t'))),
+                                           _mm_cmpeq_epi8(b, _mm_setzero_si128()));
+        return Marks{bits(blank), bits(_mm_cmpeq_epi8(b, _mm_set1_epi8(','))), bits(_mm_cmpeq_epi8(b, _mm_set1_epi8('\'')))};
+    };
+    const std::size_t n = s.size();
+    const char* p = s.data();
+    if (i + 32 <= n) {
+        const Marks lo = one(p + i), hi = one(p + i + 16);
+        return {lo.blank | hi.blank << 16, lo.comma | hi.comma << 16, lo.quote | hi.quote << 16};
+    }
+    const Marks end = one(p + n - 16);  // the last 16 bytes
+    if (i + 16 <= n) {
+        const Marks lo = one(p + i);
+        const std::size_t k = n - 16 - i;
+        return {lo.blank | end.blank << k, lo.comma | end.comma << k, lo.quote | end.quote << k};
+    }
+    const std::size_t k = i - (n - 16);
+    return {end.blank >> k, end.comma >> k, end.quote >> k};
+}
+
+// Blank runs and commas of s[from, to), 32 bytes at a time, when no quote is
+// among them; false when there is one (the caller counts one by one). The
+// byte before `from` is no blank; s holds at least 16 bytes.
+bool count_unquoted(std::string_view s, std::size_t from, std::size_t to, int& runs, int& commas) {
+    const auto count = [](std::uint32_t x) {
+        x = x - ((x >> 1) & 0x55555555u);
+        x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+        x = (x + (x >> 4)) & 0x0F0F0F0Fu;
+        return static_cast<int>((x * 0x01010101u) >> 24);
+    };
+    std::uint32_t prev = 0;  // whether the byte before the block is blank
+    for (std::size_t i = from; i < to; i += 32) {
+        Marks m = marks32(s, i);
+        const std::uint32_t keep = to - i >= 32 ? ~0u : (1u << (to - i)) - 1;
+        if ((m.quote & keep) != 0) return false;
+        m.blank &= keep;
+        runs += count(m.blank & ~((m.blank << 1) | prev));
+        if ((m.comma &= keep) != 0) commas += count(m.comma);
+        prev = m.blank >> 31;
+    }
+    return true;
+}
+#endif
+
+// The commas (outside quotes) of CHARCOUNT are counted in the same pass: the
+// quote state before each character is the same for both.
 int nitems(std::string_view s) {
     const Limits l = strlim(s);
     if (l.last == 0) return 0;
-    auto at = [&](int i) { return s[static_cast<std::size_t>(i - 1)]; };
-    bool inq = at(l.first) == '\'';
-    int n = 1;
-    for (int i = l.first + 1; i <= l.last - 1; ++i) {
-        if (at(i) == '\'') inq = !inq;
-        if (!inq && blank_like(at(i)) && !(i > l.first + 1 && blank_like(at(i - 1)))) ++n;
+#if defined(__SSE2__)
+    if (s.size() >= 16 && s[static_cast<std::size_t>(l.first - 1)] != '\'') {
+        // The first character is no blank, the last starts no run.
+        int runs = 1, commas = s[static_cast<std::size_t>(l.first - 1)] == ',';
+        if (count_unquoted(s, static_cast<std::size_t>(l.first), static_cast<std::size_t>(l.last), runs, commas))
+            return std::max(runs, commas + 1);
     }
-    return std::max(n, charcount(2, ',', s) + 1);
+#endif
+    const char* p = s.data() + (l.first - 1);
+    const char* const last = s.data() + (l.last - 1);  // not blank, so it starts no run
+    bool inq = *p == '\'';
+    int runs = 1, commas = *p == ',';
+    for (bool prev_blank = false; ++p <= last;) {
+        const char c = *p;
+        const bool blank = blank_like(c);
+        if (c == '\'') {
+            inq = !inq;
+        } else if (!inq) {
+            commas += c == ',';
+            runs += blank && !prev_blank;
+        }
+        prev_blank = blank;
+    }
+    return std::max(runs, commas + 1);
 }
 
 // GAPPOS:

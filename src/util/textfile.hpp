@@ -1,6 +1,6 @@
 // Files: every file of the library is opened through File, which holds a unit
 // number from the unit table for as long as the file is open and closes the
-// file on every path. TextReader loads a text file and yields its lines;
+// file on every path. TextReader (util/textreader.hpp) reads a text file;
 // TextWriter (util/textwriter.hpp) writes one.
 #pragma once
 
@@ -62,35 +62,6 @@ public:
 private:
     std::FILE* fp_ = nullptr;
     UnitLease lease_;
-};
-
-// Reads a whole text file into memory and gives its lines as views. A trailing
-// carriage return is removed from each line, so files written on Windows read
-// the same. The file itself is closed as soon as it is loaded.
-class TextReader {
-public:
-    // The reader of an existing, readable file; nullopt otherwise.
-    static std::optional<TextReader> open(const std::string& path);
-    // A reader over text already in memory (tests, caches).
-    static TextReader from_text(std::string text);
-
-    // The next line; false at end of file.
-    bool next(std::string_view& line);
-    // Steps back one line: the line last returned by next is returned again.
-    // One step only; a second back() before the next next() does nothing.
-    void back();
-    void rewind();
-    // 1-based number of the line last returned by next (0 before the first).
-    std::size_t line_number() const { return line_no_; }
-    bool at_end() const { return pos_ >= text_.size(); }
-    const std::string& text() const { return text_; }
-
-private:
-    std::string text_;
-    std::size_t pos_ = 0;
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::size_t last_ = kNone;  // start of the line last returned, for back()
-    std::size_t line_no_ = 0;
 };
 
 }  // namespace morvane

@@ -1,17 +1,45 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <filesystem>
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "input/varin.hpp"
+#include "util/warnings.hpp"
 #include "support/test_support.hpp"
 #include "util/error.hpp"
+#include "util/numeric.hpp"
+
+// Allocations of this test program larger than the thread's cap fail (the
+// cap is off unless a test sets it): the bound of the series reader's memory.
+namespace {
+thread_local std::size_t t_alloc_cap = static_cast<std::size_t>(-1);
+void* allocate(std::size_t n) noexcept { return n > t_alloc_cap ? nullptr : std::malloc(n == 0 ? 1 : n); }
+void* allocate_or_throw(std::size_t n) {
+    if (void* p = allocate(n)) return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+void* operator new(std::size_t n) { return allocate_or_throw(n); }
+void* operator new[](std::size_t n) { return allocate_or_throw(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return allocate(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return allocate(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace morvane {
 namespace {
@@ -57,6 +85,7 @@ const std::pair<std::string, std::string> kFiles[] = {
     {"nulls.dat", "!Y a b\n2000 1,,\n"},
     {"slash.dat", "!Y a b\n2000 1 / 3\n"},
     {"nullyear.dat", ",1990 1\n"},
+    {"bigyear.dat", "1990 1\n2147483648 2\n"},
     {"later.dat", "!Y a\n2000 1\n! a note\n2001 3\n"},
     {"monthly.dat", "!Year v\n" + lines(2000, 12, 1, 1) + lines(2002, 12, 13, 1)},
     {"badgroup.dat", "!Year v\n" + lines(1999, 12, 1, 0) + lines(2000, 11, 1, 0) + lines(2001, 1, 1, 0)},
@@ -107,6 +136,7 @@ TEST(Varin01, ValuesFilesAndMessages) {
         {"null value", "nulls.dat;\\2", 2000, 2000, 2000, 1, "xVARIN01: File nulls.dat: Bad data in line     2", {}},
         {"slash before the column", "slash.dat;\\2", 2000, 2000, 2000, 1, "xVARIN01: File slash.dat: Bad data in line     2", {}},
         {"null year", "nullyear.dat", 1990, 1990, 1990, 1, "xVARIN01: File nullyear.dat: Bad data in line     1", {}},
+        {"year beyond 32 bits", "bigyear.dat", 1990, 1990, 1990, 1, "xVARIN01: File bigyear.dat: Bad data in line     2", {}},
         {"a passed-over item that is not a number", "skipword.dat;\\3", 2000, 2000, 2000, 1, "xVARIN01: File skipword.dat: Bad data in line     2", {}},
         {"items after the column are not read", "word.dat;\\1", 2000, 2000, 2000, 1, "", {1}},
         {"monthly", "monthly.dat", 2001, 2001, 2001, 12, "", {7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}},
@@ -154,6 +184,46 @@ TEST(Varin01, ReadsNumbersAsTheReferenceRuntime) {
     }
 }
 
+// The warnings of a file's coverage of the run: the steps that take its first
+// or last value, and the first gap of more than one step without a line (a
+// gap marked missing by -99 is the file's own word and is not told).
+TEST(Varin01, CoverageWarnings) {
+    const InFolder here(scratch_dir());
+    struct Row {
+        const char* text;  // the file's data lines
+        std::int32_t ns;
+        std::vector<std::string> want;
+    };
+    const Row rows[] = {
+        {"1990 1\n1991 2\n1992 3\n1993 4\n", 1, {}},
+        {"1991 1\n1993 3\n", 1,
+         {"V: f.dat has data from 1991 to 1993: the 1 step before 1991 take its first value"}},
+        {"1980 1\n1991 2\n", 1, {"V: f.dat has data from 1980 to 1991: the 2 steps after 1991 take its last value"}},
+        {"2001 1\n", 1,
+         {"V: f.dat has data from 2001 to 2001: the 4 steps before 2001 take its first value"}},
+        {"1990 1\n1993 4\n", 1, {"V: f.dat has no line for 1991 to 1992 (2 steps), filled by interpolation"}},
+        {"1990 1\n1991 -99\n1992 -99\n1993 4\n", 1, {}},
+        {"1990 1\n1990 2\n1992 1\n1992 2\n1993 1\n1993 2\n", 2,
+         {"V: f.dat has no line for 1991/1 to 1991/2 (2 steps), filled by interpolation"}},
+        {"1985 1\n1991 1\n1993 2\n", 1, {}},  // one step between lines: no gap to tell
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text);
+        write_file("f.dat", std::string("!Year v\n") + r.text);
+        std::vector<float> vec(8, U);
+        WarningScope scope("V");
+        ASSERT_EQ(varin("f.dat", 1990, 1990, 1993, r.ns, -99.0f, vec), "");
+        EXPECT_EQ(scope.texts(), r.want);
+    }
+    // Two gaps: the first is told, the others counted; the column is named.
+    write_file("g.dat", "!Year a b\n1990 1 1\n1993 1 1\n1994 1 1\n1997 1 1\n");
+    std::vector<float> vec(8, U);
+    WarningScope scope("V");
+    ASSERT_EQ(varin("g.dat;b", 1990, 1990, 1997, 1, -99.0f, vec), "");
+    EXPECT_EQ(scope.texts(), std::vector<std::string>{
+        "V: g.dat;b has no line for 1991 to 1992 (2 steps), filled by interpolation (and 1 more such gaps)"});
+}
+
 TEST(Varin01, ArgumentsOfThisLibrary) {
     std::vector<float> vec(3, U);
     EXPECT_EQ(varin("1", 2000, 2000, 2000, 0, -99.0f, vec), "xVARIN01: ns < 1!");
@@ -174,6 +244,115 @@ TEST(Varin01, LeavesNoFileOpen) {
     int failed = 0;
     for (int i = 0; i < 2000; ++i) failed += !varin(texts[i % 5], 2000, 2000, 2003, 1, -99.0f, vec).empty();
     EXPECT_EQ(std::pair(failed, open_fd_count()), std::pair(1600, before));
+}
+
+
+// The whole-table method of the gap filling, as the reference: every valid
+// value into D(1..NS, YB..YE) (the last of a year winning), each row filled
+// by vecintp, the run's years stored. Files of random years (unsorted,
+// repeated, some far from the run), missing markers, groups of NS lines, a
+// factor and an offset that may make valid values missing, and a marker for
+// which the empty cells are valid, against VARIN01.
+TEST(Varin01, AsTheWholeTableOfTheGapFilling) {
+    const InFolder here(scratch_dir());
+    std::mt19937 gen(11);
+    const auto pick = [&](int n) { return static_cast<int>(gen() % static_cast<unsigned>(n)); };
+    int failures = 0;
+    for (int t = 0; t < 3000; ++t) {
+        const int ns = 1 + pick(3), iyrb = 2000, iyre = iyrb + pick(12) - 2;
+        const float factors[] = {1.0f, 1.0f, 2.0f, -1.0f, 0.5f}, offsets[] = {0.0f, 0.0f, 10.0f, -30.0f};
+        const float factor = factors[pick(5)], offset = offsets[pick(4)], rmiss = pick(5) == 0 ? 5.0f : -99.0f;
+        // (year, value) of each line, in file order.
+        std::vector<std::pair<int, float>> lines;
+        const int groups = pick(40);
+        const bool wall = pick(6) == 0;  // many years before the run that scale to missing, one far valid year
+        if (wall) {
+            lines.push_back({iyrb - 1000 - pick(20000), 7.0f});
+            for (int y = iyrb - 300; y < iyrb; ++y) lines.push_back({y, 150.0f});
+        }
+        for (int g = 0; g < groups; ++g) {
+            const int r = pick(10);
+            const int year = r < 6 ? iyrb - 15 + pick(40) : r < 9 ? iyrb - 200 + pick(400) : iyrb + pick(40001) - 20000;
+            for (int k = 0; k < ns; ++k) {
+                const float v = pick(8) == 0 ? -99.0f : static_cast<float>(pick(600) - 150) / 2.0f;
+                lines.push_back({pick(300) == 0 ? year + 1 : year, v});
+            }
+        }
+        if (wall) std::rotate(lines.begin(), lines.begin() + 301, lines.end());  // the wall after the groups
+        // A new file each time: rewriting one would wait for the disk.
+        const std::string file = std::to_string(t);
+        std::string text = "!Year v\n";
+        for (const auto& [y, v] : lines) text += std::to_string(y) + " " + std::to_string(v) + "\n";
+        write_file(file, text);
+
+        // The reference.
+        const std::size_t steps = static_cast<std::size_t>(std::max(iyre - iyrb + 1, 1) * ns);
+        std::vector<float> want(steps, U), got(steps, U);
+        std::string want_msg;
+        [&] {
+            if (lines.empty()) return void(want_msg = "xVARIN01: File  " + file + "  holds no data!");
+            int n = 0, y1 = 0, yb = iyrb, ye = iyre;
+            bool any = false;
+            for (const auto& [y, v] : lines) {
+                if (ns > 1 && ++n == 1) y1 = y;
+                if (ns > 1 && n == ns) {
+                    if (y != y1) {
+                        const std::string i5 = std::to_string(y1);
+                        return void(want_msg = "xVARIN01: File " + file + ": Wrong number of data in year" +
+                                               (i5.size() > 5 ? "*****" : std::string(5 - i5.size(), ' ') + i5) + " (?)");
+                    }
+                    n = 0;
+                }
+                if (v > rmiss) any = true, yb = std::min(yb, y), ye = std::max(ye, y);
+            }
+            if (!any) return void(want_msg = "xVARIN01: File " + file + ": No data in column   1");
+            const std::size_t ny = static_cast<std::size_t>(ye - yb + 1);
+            std::vector<float> table(ny * static_cast<std::size_t>(ns), rmiss + rmiss);
+            n = 0;
+            for (const auto& [y, v] : lines) {
+                const int k = ns > 1 ? (n++ % ns) : 0;
+                if (!(v > rmiss)) continue;
+                float w = v;
+                if (factor != 1.0f) w = factor * w;
+                if (offset != 0.0f) w = w + offset;
+                table[static_cast<std::size_t>(k) * ny + static_cast<std::size_t>(y - yb)] = w;
+            }
+            for (int k = 0; k < ns; ++k) {
+                const std::span<float> row(table.data() + static_cast<std::size_t>(k) * ny, ny);
+                if (vecintp(yb, yb, ye, rmiss, row) != 0) return void(want_msg = "xVARIN01: Error in vecintp!");
+                for (int y = iyrb; y <= iyre; ++y)
+                    want[static_cast<std::size_t>((y - iyrb) * ns + k)] = row[static_cast<std::size_t>(y - yb)];
+            }
+        }();
+        char spec[64];
+        std::snprintf(spec, sizeof spec, ";%g*\\1+%g", factor, offset);
+        const std::string msg = varin(file + spec, iyrb, iyrb, iyre, ns, rmiss, got);
+        const bool same = msg == want_msg && std::memcmp(got.data(), want.data(), steps * sizeof(float)) == 0;
+        failures += !same;
+        if (!same && failures < 5) ADD_FAILURE() << t << ": " << msg << " | " << want_msg << "\n" << text;
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+// A year typed with too many digits: the work stays bounded by the run (no
+// allocation near the span of the years), and the far year still counts.
+TEST(Varin01, FarYearsCostNothing) {
+    const std::string file = scratch_dir() + "/far.dat";
+    write_file(file, "!Year v\n1900 1\n2000000000 2\n");
+    std::vector<float> yearly(11, U), monthly(11 * 12, U);
+    t_alloc_cap = 1 << 20;
+    const std::string msg = varin(file, 1990, 1990, 2000, 1, -99.0f, yearly);
+    // Monthly: the two lines are the first two steps of a year; the third has none.
+    const std::string msg12 = varin(file, 1990, 1990, 2000, 12, -99.0f, monthly);
+    t_alloc_cap = static_cast<std::size_t>(-1);
+    EXPECT_EQ(std::pair(msg, msg12), std::pair(std::string(), std::string("xVARIN01: Error in vecintp!")));
+    // On the line between the two values.
+    const float s = 1.0f / static_cast<float>(2000000000 - 1900);
+    for (int y = 1990; y <= 2000; ++y) {
+        const std::size_t i = static_cast<std::size_t>(y - 1990);
+        EXPECT_EQ(yearly[i], 1.0f + s * static_cast<float>(y - 1900)) << y;
+        EXPECT_EQ(std::tuple(monthly[12 * i], monthly[12 * i + 1], monthly[12 * i + 2]), std::tuple(1.0f, 2.0f, U));
+    }
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST(Thinning, SameAsReferenceOnRandomPolylines) {
     auto uni = [&](float lo, float hi) { return lo + (hi - lo) * static_cast<float>(rng() >> 8) * 0x1p-24f; };
     const float tols[] = {0.0f, 0.0005f, 0.01f, 0.2f, 1.0f};
     std::int64_t kept = 0;
-    for (int kind = 0, rep = 0; kind < 8; rep = (rep + 1) % 400, kind += rep == 0) {
+    for (int kind = 0, rep = 0; kind < 10; rep = (rep + 1) % 400, kind += rep == 0) {
         const int n = 1 + static_cast<int>(rng() % (rep % 10 == 0 ? 3000 : 300));
         std::vector<float> x(n), y(n);
         float px = 0, py = 0;
@@ -102,12 +102,18 @@ TEST(Thinning, SameAsReferenceOnRandomPolylines) {
                 case 4: if (k % 2 == 0) px += 1; else py = static_cast<float>(rng() % 5); break;  // steps
                 case 5: px = static_cast<float>(rng() % 4), py = static_cast<float>(rng() % 4); break;
                 case 6: px = uni(0, 1e-20f), py = uni(0, 1e-20f); break;  // squared lengths underflow
+                case 8:  // times of a monitoring file: 50 points to one x, a noisy cycle
+                    px = 0.1f + std::floor(t / 50.0f) * 7.5e-5f, py = 0.3f + 0.009f * std::sin(t * 0.01f) + uni(-0.0009f, 0.0009f);
+                    break;
+                case 9:  // large coordinates, steep runs
+                    px = 9e5f + t * (rng() % 8 == 0 ? 30.0f : 0.01f), py = uni(-9e5f, 9e5f) * (k % 100 == 0 ? 1.0f : 1e-3f);
+                    break;
                 default: px = std::cos(t * turn) + uni(-0.01f, 0.01f), py = std::sin(t * turn);  // loop
             }
             x[k] = px, y[k] = py;
         }
         if (kind == 7) x.back() = x.front(), y.back() = y.front();
-        const float tol = kind == 6 ? 1e-21f : tols[rng() % 5];
+        const float tol = kind == 6 ? 1e-21f : kind == 9 ? tols[rng() % 5] * 1e3f : tols[rng() % 5];
         const std::int32_t n0 = static_cast<std::int32_t>(rng() % 5) - 2, nbeg = n0 + static_cast<std::int32_t>(rng() % 3);
         const Idx want = reference::doupeu(n0, nbeg, n0 + n - 1, x.data(), y.data(), tol);
         ASSERT_EQ(doupeu(n0, nbeg, n0 + n - 1, x, y, tol), want) << "kind " << kind << " rep " << rep;

@@ -17,6 +17,7 @@
 #include "support/test_support.hpp"
 #include "util/files.hpp"
 #include "util/textfile.hpp"
+#include "util/textreader.hpp"
 
 namespace morvane {
 namespace {
@@ -108,7 +109,10 @@ TEST(TextReader, LinesCarriageReturnsAndStepBack) {
     r->back();  // one step only
     ASSERT_TRUE(r->next(line));
     EXPECT_EQ(std::pair(line, r->line_number()), std::pair(std::string_view("last"), std::size_t{4}));
-    // A missing file and a folder (no file) fail; the unit is given back on every path.
+    // The file holds its unit while it is read. A missing file and a folder
+    // (no file) fail; the unit is given back on every path.
+    EXPECT_EQ(freeunit(), 102);
+    r.reset();
     EXPECT_FALSE(TextReader::open(dir + "/none").has_value() || TextReader::open(dir).has_value());
     EXPECT_EQ(freeunit(), 101);
 }
@@ -165,7 +169,6 @@ TEST(TextFiles, NamesAndLineEnds) {
         EXPECT_TRUE(file_exists(name)) << name;
         auto r = TextReader::open(name);
         ASSERT_TRUE(r.has_value()) << name;
-        EXPECT_EQ(r->text(), "one" + eol + "two" + eol);
         std::string_view line;
         EXPECT_TRUE(r->next(line) && line == "one" && r->next(line) && line == "two" && !r->next(line));
         std::string seen(16, '\0');

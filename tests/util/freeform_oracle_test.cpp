@@ -10,9 +10,11 @@
 #include <cstring>
 #include <random>
 #include <sstream>
+#include <vector>
 
 #include "support/test_support.hpp"
 #include "util/freeform.hpp"
+#include "util/strings.hpp"
 
 namespace {
 
@@ -48,6 +50,66 @@ TEST(ListReader, ReportsItemsCountsAndEnds) {
         EXPECT_EQ(r.count(), c.count) << c.text;
         EXPECT_EQ(r.slash(), c.slash) << c.text;
     }
+}
+
+// Passing over n items, or reading n at once, leaves the reader where n reads
+// of REAL items do: the same status, count, offending item, null flag and
+// slash, the same values and the same next value; a line taken in one pass
+// (read_plain_items) gives the same values. Long lines of plain items
+// (digits and a point, separated by blanks) with now and then another item
+// or separator.
+TEST(ListReader, SkipAndReadManyAsReadsDo) {
+    std::mt19937 rng(5);
+    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const char* const odd[] = {".", "..", "1.2.3", "5.", ".5", "-1.5", "+2", "1e3", "1.5d-2", "abc", "2*3.5", "3*", "x1",
+                               "00012", "12345678901", "1234567.8"};
+    const std::string seps[] = {"  ", "\t", ",", " , ", ";", ",,", " /", "\r", "'", std::string(1, '\0')};
+    int mismatches = 0, plain = 0;
+    for (int t = 0; t < 20000; ++t) {
+        std::string text = pick(4) == 0 ? " " : "";
+        const int items = 1 + pick(40);
+        for (int i = 0; i < items; ++i) {
+            if (pick(12) == 0) {
+                text += odd[pick(16)];
+            } else {
+                std::string d = std::to_string(rng() % 10000000);
+                if (pick(3) != 0) d.insert(static_cast<std::size_t>(pick(static_cast<int>(d.size()) + 1)), ".");
+                text += d;
+            }
+            if (i + 1 < items || pick(4) == 0) text += pick(10) == 0 ? seps[pick(10)] : std::string(" ");
+        }
+        for (int n = 0; n <= items + 1; ++n) {
+            ListReader a(text), b(text), c(text);
+            const ReadStatus sa = a.skip(n);
+            std::vector<float> vb(static_cast<std::size_t>(n), -7.0f), vc = vb;
+            ReadStatus sb = ReadStatus::ok;
+            std::size_t done = 0;
+            for (; done < vb.size() && (sb = b.read(vb[done])) == ReadStatus::ok; ++done) {
+            }
+            std::size_t done_c = 99;
+            const ReadStatus sc = c.read(std::span<float>(vc), done_c);
+            float va = -7.0f, vb1 = -7.0f, vc1 = -7.0f;
+            const ReadStatus na = a.read(va), nb = b.read(vb1), nc = c.read(vc1);
+            const auto same = [&](const ListReader& x, const ListReader& y) {
+                return x.count() == y.count() && x.bad_item() == y.bad_item() && x.null() == y.null() && x.slash() == y.slash();
+            };
+            const bool ok = sa == sb && na == nb && std::memcmp(&va, &vb1, 4) == 0 && same(a, b) && sc == sb &&
+                            done_c == done && nc == nb && std::memcmp(&vc1, &vb1, 4) == 0 && same(c, b) &&
+                            std::memcmp(vc.data(), vb.data(), vb.size() * 4) == 0;
+            if (!ok && ++mismatches < 5) ADD_FAILURE() << n << " items of |" << text << "|";
+            // A line taken in one pass gives the same values, and NITEMS's count.
+            std::vector<float> vp(static_cast<std::size_t>(n), -7.0f);
+            const int m = morvane::read_plain_items(text, vp);
+            const bool plain_ok = m < 0 || (m == morvane::nitems(text) &&
+                                            (m < n ? sb == ReadStatus::end && done == static_cast<std::size_t>(m)
+                                                   : sb == ReadStatus::ok) &&
+                                            std::memcmp(vp.data(), vb.data(), done * 4) == 0);
+            if (!plain_ok && ++mismatches < 5) ADD_FAILURE() << "in one pass, " << n << " items of |" << text << "|";
+            plain += m >= 0;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(plain, 50000);  // lines taken in one pass
 }
 
 struct Gen {

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 #include <tuple>
 #include <utility>
 
@@ -33,6 +35,34 @@ TEST(Strings, CharcountNitems) {
                            Items{"  a\t\0b  "sv, 2}, Items{"a 'b c' d", 3}, Items{"'a,b',c", 2},
                            Items{"a, b, c d", 4}, Items{"a ,", 2}})
         EXPECT_EQ(nitems(c.s), c.n) << c.s;
+}
+
+// Texts of every length up to 100, blanks, tabs, zero bytes, commas and
+// quotes among words, against the count taken one character at a time.
+TEST(Strings, NitemsOfLongTexts) {
+    const auto one_by_one = [](std::string_view s) {
+        const Limits l = strlim(s);
+        if (l.last == 0) return 0;
+        const auto at = [&](int i) { return s[static_cast<std::size_t>(i - 1)]; };
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\0'; };
+        bool inq = at(l.first) == '\'';
+        int n = 1;
+        for (int i = l.first + 1; i <= l.last - 1; ++i) {
+            if (at(i) == '\'') inq = !inq;
+            if (!inq && blank(at(i)) && !(i > l.first + 1 && blank(at(i - 1)))) ++n;
+        }
+        return std::max(n, charcount(2, ',', s) + 1);
+    };
+    std::mt19937 rng(9);
+    const char alphabet[] = {' ', 'a', '1', ' ', '.', '\t', 'x', '-', '9', '\0', ' ', ',', ',', '\''};
+    int wrong = 0;
+    for (int t = 0; t < 20000; ++t) {
+        std::string s(rng() % 101, ' ');
+        const unsigned spread = 2 + rng() % 13;  // below 12: no commas, no quotes
+        for (char& c : s) c = alphabet[rng() % spread];
+        wrong += nitems(s) != one_by_one(s);
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(Strings, Gappos) {

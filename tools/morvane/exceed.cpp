@@ -12,7 +12,7 @@
 #include "clf/exceed.hpp"
 #include "cli.hpp"
 #include "util/freeform.hpp"
-#include "util/textfile.hpp"
+#include "util/textreader.hpp"
 #include "util/warnings.hpp"
 
 namespace morvane::cli {
@@ -74,19 +74,21 @@ std::optional<float> number(std::string_view text) {
 }  // namespace
 
 int exceed(const ExceedOptions& o, std::ostream& out, std::ostream& err) {
-    std::string text;
+    // The lines are kept as strings: a reader's views last only until its next line.
+    std::vector<std::string> lines;
+    const auto take = [&](TextReader& rd) {
+        for (std::string_view l; rd.next(l);)
+            if (!l.empty()) lines.emplace_back(l);
+        return !rd.failed();
+    };
     if (o.input == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else if (auto rd = TextReader::open(o.input)) {
-        text = rd->text();
-    } else {
+        const std::string text(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>{});
+        TextReader rd = TextReader::from_text(text);
+        take(rd);
+    } else if (auto rd = TextReader::open(o.input); !rd || !take(*rd)) {
         err << "morvane exceed: " << o.input << " cannot be read\n";
         return kErrors;
     }
-    TextReader rd = TextReader::from_text(std::move(text));
-    std::vector<std::string_view> lines;
-    for (std::string_view l; rd.next(l);)
-        if (!l.empty()) lines.push_back(l);
     if (lines.empty()) {
         err << "morvane exceed: " << o.input << " has no heading line\n";
         return kErrors;

@@ -22,7 +22,7 @@
 #include "util/fields.hpp"
 #include "util/freeform.hpp"
 #include "util/strings.hpp"
-#include "util/textfile.hpp"
+#include "util/textreader.hpp"
 
 extern char** environ;
 
