@@ -13,9 +13,18 @@ if [ ! -f "$prefix/.ready" ]; then
   WINEDLLOVERRIDES="mscoree=;mshtml=" flock "$prefix.lock" sh -c \
     '[ -f "$WINEPREFIX/.ready" ] || { wineboot -i >/dev/null 2>&1 && wineserver -w && touch "$WINEPREFIX/.ready"; }'
 fi
-# A Wine server that stays two minutes after its last program: one that
-# exits between two programs can drop the connection of the next one as it
-# starts ("wine client error ... Connection reset by peer"). When a server
-# is already running this returns at once.
-wineserver -p120 >/dev/null 2>&1 || true
-exec wine "$@"
+# A program whose start lost the race with a Wine server that was exiting
+# ("wine client error:0: recvmsg: Connection reset by peer") never ran: it is
+# started once more. Its standard error is passed on after it ends.
+err=$(mktemp)
+trap 'rm -f "$err"' EXIT
+set +e
+wine "$@" 2>"$err"
+rc=$?
+if [ $rc -ne 0 ] && grep -q '^wine client error' "$err"; then
+  wine "$@" 2>"$err"
+  rc=$?
+fi
+set -e
+cat "$err" >&2
+exit $rc
