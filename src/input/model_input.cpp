@@ -70,10 +70,24 @@ public:
     // gathered, read as a series and scattered back, so that what the
     // series reader leaves untouched keeps the caller's values.
     void ion_series(std::string_view keyword, float* matrix, int ion, std::optional<float> dflt) {
+        const std::size_t k = static_cast<std::size_t>(ion - 1);
+        if (int ind = 0; dflt && !keyfind(list_, keyword, ind)) {
+            // Absent (most ions of most input sets): the series reader would
+            // write the default over the period's steps of the row, which is
+            // written into the matrix in place; the reader is called with no
+            // steps for its bookkeeping of the default.
+            getseries(list_, keyword, ib_, nb_, ne_, ns_, std::span<float>(), dflt, tsmsg_);
+            const std::int64_t first = std::int64_t{nb_} - ib_;
+            const std::int64_t count = (std::int64_t{ne_} - nb_ + 1) * ns_;
+            const std::int64_t to = std::min<std::int64_t>(first + count, static_cast<std::int64_t>(steps()));
+            for (std::int64_t t = std::max<std::int64_t>(first, 0); t < to; ++t)
+                matrix[static_cast<std::size_t>(t) * 9 + k] = *dflt;
+            return;
+        }
         row_.resize(steps());  // one row for all ions: its memory is taken once
-        for (std::size_t t = 0; t < row_.size(); ++t) row_[t] = matrix[t * 9 + static_cast<std::size_t>(ion - 1)];
+        for (std::size_t t = 0; t < row_.size(); ++t) row_[t] = matrix[t * 9 + k];
         series(keyword, row_.data(), dflt);
-        for (std::size_t t = 0; t < row_.size(); ++t) matrix[t * 9 + static_cast<std::size_t>(ion - 1)] = row_[t];
+        for (std::size_t t = 0; t < row_.size(); ++t) matrix[t * 9 + k] = row_[t];
     }
     const std::string& series_message() const { return tsmsg_; }
 
