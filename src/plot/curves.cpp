@@ -2,10 +2,13 @@
 #include "plot/curves.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "plot/thinning.hpp"
 #include "util/freeform.hpp"
+#include "util/ospath.hpp"
 #include "util/strings.hpp"
 #include "util/strings_numbers.hpp"
 #include "util/textreader.hpp"
@@ -90,6 +93,7 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
     }
     if (!data) return 1;
     if (!comments) heading.assign(line.substr(0, 512));
+    const std::size_t first_length = line.size() + 1;
     rd->back();
 
     // Item number (1-based) of each plotted variable's value in a data line:
@@ -109,6 +113,14 @@ int plotcomp(psdev& dev, const PlotWindows& win, const ComparisonRun& run) {
     // One pass over the data lines serves every variable. A line that cannot
     // be read up to a variable's value is passed over for that variable.
     std::vector<CurvePoints> curves(nv);
+    // Room for a point of every data line, guessed from the file's size and
+    // the first data line's length (at most 4M points a curve), so that the
+    // curves of a long run do not grow by copying.
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(os_path(run.path), ec);
+    const std::size_t room = ec ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(size / first_length + 1, 1u << 22));
+    for (std::size_t k = 0; k < nv; ++k)
+        if (item[k] != 0) curves[k].x.reserve(room), curves[k].y.reserve(room);
     std::vector<Accumulator> accs;
     accs.reserve(nv);
     for (std::size_t k = 0; k < nv; ++k) accs.emplace_back(run.nacc, (run.cumul[k] & 1) != 0);
