@@ -1,5 +1,5 @@
 // The fields of the formatted-output engine, inside the engine: one field
-// specification, one padding routine, and the editing of each kind of field.
+// description, one padding routine, and the editing of each kind of field.
 // Each routine appends exactly w characters (for w = 0, the processor-chosen
 // width where the notation allows it).
 #pragma once
