@@ -1,4 +1,4 @@
-# The Fortran module (fortran/morvane.f90): built when a Fortran compiler is
+# The Fortran module (src/fortran/morvane.f90): built when a Fortran compiler is
 # found, and required when the tests are built (they compare it with C).
 include(GNUInstallDirs)
 if(MORVANE_FORTRAN)
@@ -6,7 +6,7 @@ if(MORVANE_FORTRAN)
   check_language(Fortran)
   if(CMAKE_Fortran_COMPILER)
     enable_language(Fortran)
-    add_subdirectory(fortran)
+    add_subdirectory(src/fortran)
   elseif(MORVANE_RUN_TESTS)
     message(FATAL_ERROR "No Fortran compiler found (Debian package gfortran); "
                         "configure with -DMORVANE_FORTRAN=OFF to build without the module")

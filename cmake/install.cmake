@@ -24,7 +24,7 @@ if(TARGET morvane_fortran)
   # The module source too: a caller with another Fortran compiler (or
   # version) builds it with its own (gfortran -cpp morvane.f90).
   get_target_property(_morvane_moddir morvane_fortran Fortran_MODULE_DIRECTORY)
-  install(FILES ${PROJECT_SOURCE_DIR}/fortran/morvane.f90 ${_morvane_moddir}/morvane.mod
+  install(FILES ${PROJECT_SOURCE_DIR}/src/fortran/morvane.f90 ${_morvane_moddir}/morvane.mod
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/README.md

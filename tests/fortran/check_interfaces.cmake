@@ -8,7 +8,7 @@
 include(${SOURCE_DIR}/cmake/exports.cmake)
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
-execute_process(COMMAND ${FC} -cpp -fc-prototypes -fsyntax-only -J ${WORK_DIR} ${SOURCE_DIR}/fortran/morvane.f90
+execute_process(COMMAND ${FC} -cpp -fc-prototypes -fsyntax-only -J ${WORK_DIR} ${SOURCE_DIR}/src/fortran/morvane.f90
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(rc)
   message(FATAL_ERROR "${FC} -fc-prototypes failed:\n${err}")
