@@ -1,16 +1,10 @@
 #include "util/platform.hpp"
 
 #include "util/ospath.hpp"
+#include "util/windows.hpp"
 
 #ifdef _WIN32
 #include <process.h>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
 
 #include <string>
 #else

@@ -1,0 +1,13 @@
+// The Windows API for the few files that call it: <windows.h> without its
+// min and max macros and its rarely used parts. Empty elsewhere.
+#pragma once
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
