@@ -68,8 +68,9 @@ TEST(FormatParse, RefusesMalformedFormatsWithAReason) {
 }
 
 // Fields the differential test does not generate (its formats keep kP
-// within range, exponents to four digits, G with d >= 1); the expected texts
-// were written by the reference runtime with the same descriptors.
+// within range, exponents to four digits, G with d >= 1), and the REAL
+// overload of G, which records do not go through; the expected texts were
+// written by the reference runtime with the same descriptors.
 TEST(FormatFields, BeyondTheGeneratedFormats) {
     using namespace morvane::fmt;
     const struct { char kind; double v; int w, d, e, scale; const char* want; } cases[] = {
@@ -80,12 +81,14 @@ TEST(FormatFields, BeyondTheGeneratedFormats) {
         {'G', 200.0, 8, 0, 4, 1, "2.E+0002"},
         {'F', 1e22, 30, 2, 0, 0, "    10000000000000000000000.00"},
         {'I', 0, 3, 0, 0, 0, "   "},
+        {'R', 0.99999499320983886719, 13, 5, 0, 0, "   1.0000    "},  // the REAL overload: 0x3F7FFFAC
     };
     for (const auto& c : cases) {
         std::string out = "<";
         if (c.kind == 'I') put_int(out, static_cast<std::int64_t>(c.v), c.w, c.d);
         else if (c.kind == 'F') put_fixed(out, c.v, c.w, c.d, c.scale);
         else if (c.kind == 'E') put_exp(out, c.v, c.w, c.d, c.e, c.scale);
+        else if (c.kind == 'R') put_general(out, static_cast<float>(c.v), c.w, c.d, c.e, c.scale);
         else put_general(out, c.v, c.w, c.d, c.e, c.scale);
         EXPECT_EQ(out, std::string("<") + c.want) << c.kind << c.w << "." << c.d << " e=" << c.e << " " << c.scale << "P";
     }
