@@ -82,6 +82,7 @@ TEST(FormatFields, BeyondTheGeneratedFormats) {
         {'F', 1e22, 30, 2, 0, 0, "    10000000000000000000000.00"},
         {'I', 0, 3, 0, 0, 0, "   "},
         {'R', 0.99999499320983886719, 13, 5, 0, 0, "   1.0000    "},  // the REAL overload: 0x3F7FFFAC
+        {'R', 99999997952.0, 20, 12, 0, 0, "    99999997952.    "},  // the limit 1e11 as a REAL
     };
     for (const auto& c : cases) {
         std::string out = "<";
