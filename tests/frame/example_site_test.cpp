@@ -52,7 +52,6 @@ struct SiteRun {
     std::vector<SeriesSpec> obs = std::vector<SeriesSpec>(5);
     float area_c = 0, area_l = 0, depth_l = 0, pco2w = 0, expalw = 0, lgkaloxw = 0;
     float retention[9], orgparw[3], alaparw[2] = {-5.0f, -5.0f};
-    std::vector<std::string> warnings;  // of READINP, then of READINPW
 
     explicit SiteRun(const std::string& model, const std::string& file) {
         std::memset(list.get(), ' ', sizeof(KEYLIST));
@@ -67,14 +66,8 @@ struct SiteRun {
                 crcoo.data(), tempc.data(), percol.data(), cmin, weath.data(), upt.data(), dep.data(), &mon,
                 obs.data(), &parentca, &alox, &so4admax, &so4half, &po4admax, &po4half, &exph, alapars, &fni,
                 alwe.data(), nfix.data(), &bal, msg);
-        keep_warnings();
         READINPW(list.get(), &ib, &ie, &iyb, &iye, &nstep, &area_c, &area_l, &depth_l, &pco2w, &expalw, &lgkaloxw,
                  retention, &orgmodw, orgparw, mdocw.data(), alaparw, wmsg);
-        keep_warnings();
-    }
-    void keep_warnings() {
-        char w[128];
-        for (int32_t i = 1; i <= morvane_warning_count(); ++i) morvane_warning(i, w), warnings.push_back(text(w, 128));
     }
     float series(const std::vector<float>& v, int32_t t) const { return v[static_cast<std::size_t>(t - kIb)]; }
     float ion(const std::vector<float>& m, int i, int32_t t) const {
@@ -116,25 +109,6 @@ TEST_F(ExampleSite, Kesto) {
     char msg[128];
     PREPOBS(&r.obs[3], &xmiss, &iyb, &iye, &nobs, obs, msg);
     EXPECT_EQ(std::tuple(text(msg, 128), nobs, obs[0], obs[1], obs[2]), std::tuple("", 9, 1990.7f, -11.4f, 6.0f));
-}
-
-// The example site is read without a warning by every model, its
-// observations too.
-TEST_F(ExampleSite, NoWarnings) {
-    for (const auto& [model, file] : {std::pair("KESTO", "kesto.inp"), std::pair("KESTO2", "kesto2.inp"), std::pair("OLU", "olu.inp")}) {
-        SiteRun r(model, file);
-        EXPECT_EQ(r.warnings, std::vector<std::string>()) << model;
-        for (const SeriesSpec& o : r.obs) {
-            if (!(o.active & 1) || text(o.path, 256) == "1obsonly") continue;
-            const float xmiss = -999.0f;
-            int32_t nobs = 0;
-            std::vector<float> obs(3 * 100);
-            char msg[128];
-            PREPOBS(&o, &xmiss, &r.iyb, &r.iye, &nobs, obs.data(), msg);
-            r.keep_warnings();
-            EXPECT_EQ(r.warnings, std::vector<std::string>()) << model << " " << text(o.path, 256);
-        }
-    }
 }
 
 TEST_F(ExampleSite, KestoMonthly) {
