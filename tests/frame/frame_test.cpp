@@ -5,13 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
+#include "util/windows.hpp"
 
 #include "frame/guard.hpp"
 #include "morvane.h"
