@@ -20,6 +20,7 @@ namespace morvane {
 namespace {
 
 constexpr std::size_t kObsLineWidth = 1024;  // characters seen of an observation-file line
+static_assert(TextReader::kSlack >= PlainLineReader::kReadable);
 
 // Reads `skip` items and then one value into v: "" when it was read, else
 // why the line cannot give it. Items passed over may be null; the value may
@@ -64,6 +65,7 @@ std::string read_observations(const SeriesSpec& spec, float xmiss, std::int32_t 
     const std::int64_t first = std::max(icol1, 1);
     const std::int64_t second = icol1 < icol2 ? first + (std::int64_t{icol2} - icol1) : first;
     std::vector<float> plain(second < 512 ? static_cast<std::size_t>(second + 1) : 0);
+    PlainLineReader lines;
     const float yb = static_cast<float>(iyb);
     const float ye = static_cast<float>(iye);
     const bool wanted = warnings_wanted();
@@ -78,7 +80,7 @@ std::string read_observations(const SeriesSpec& spec, float xmiss, std::int32_t 
         // A line of plain numbers (most are) in one pass, the items needed
         // converted and the rest only counted; any other line item by item.
         // Both give the same values and the same reason for a bad line.
-        if (int m = -1; !plain.empty() && (m = read_plain_items(raw, plain)) >= 0) {
+        if (int m = -1; !plain.empty() && (m = lines.read(raw, plain)) >= 0) {
             t = plain[0];  // a line that is not blank has an item
             if (m > first) {
                 v1 = plain[static_cast<std::size_t>(first)];

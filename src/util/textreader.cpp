@@ -12,7 +12,9 @@
 namespace morvane {
 
 TextReader::TextReader(std::size_t capacity, std::size_t width)
-    : buf_(std::make_unique_for_overwrite<char[]>(capacity)), cap_(capacity), width_(width) {}
+    : buf_(std::make_unique_for_overwrite<char[]>(capacity + kSlack)), cap_(capacity), width_(width) {
+    std::memset(buf_.get() + cap_, 0, kSlack);
+}
 
 std::optional<TextReader> TextReader::open(const std::string& path, std::size_t width) {
     if (!file_exists(path)) return std::nullopt;
@@ -62,8 +64,9 @@ bool TextReader::refill(std::size_t& scan, std::size_t& cut) {
     }
     if (end_ == cap_) {
         if (cap_ > 2 * kMaxLine + kBlock) return !(failed_ = true);
-        auto bigger = std::make_unique_for_overwrite<char[]>(2 * cap_);
+        auto bigger = std::make_unique_for_overwrite<char[]>(2 * cap_ + kSlack);
         std::memcpy(bigger.get(), buf_.get(), end_);
+        std::memset(bigger.get() + 2 * cap_, 0, kSlack);
         buf_ = std::move(bigger);
         cap_ *= 2;
     }

@@ -5,6 +5,7 @@
 // block and the longest line, whatever the file's size.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -12,12 +13,21 @@
 #include <string>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "util/textfile.hpp"
 
 namespace morvane {
 
 class TextReader {
 public:
+    // Every line given may be read kSlack bytes from its start, whatever its
+    // length (what lies past its end is not part of it): the buffer has that
+    // much room behind its capacity, so that short lines can be scanned 16
+    // bytes at a time without testing their length first.
+    static constexpr std::size_t kSlack = 64;
     // A width that keeps every line whole.
     static constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
     // The longest line kept whole: a longer one fails the reader, so that a
@@ -39,9 +49,8 @@ public:
     bool next(std::string_view& line) {
         // A whole line in the buffer, no step back pending: the common case.
         if (!replay_ && !failed_) {
-            const char* const from = buf_.get() + pos_;
-            if (const void* nl = std::memchr(from, '\n', end_ - pos_))
-                return deliver(line, static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.get()));
+            if (const char* nl = line_end(buf_.get() + pos_, end_ - pos_))
+                return deliver(line, static_cast<std::size_t>(nl - buf_.get()));
         }
         return next_slow(line);
     }
@@ -62,6 +71,24 @@ private:
     static constexpr std::size_t kBlock = std::size_t{1} << 18;
 
     TextReader(std::size_t capacity, std::size_t width);
+    // The first line feed of the n bytes from p, or nullptr. Most lines are
+    // short: their end is found in the first 32 bytes, read in two steps
+    // (the slack makes that safe), before memchr is called at all.
+    static const char* line_end(const char* p, std::size_t n) {
+#if defined(__SSE2__)
+        const __m128i lf = _mm_set1_epi8('\n');
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+        unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, lf))) |
+                     static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, lf))) << 16;
+        if (n < 32) m &= (1u << n) - 1;
+        if (m != 0) return p + std::countr_zero(m);
+        if (n <= 32) return nullptr;
+        return static_cast<const char*>(std::memchr(p + 32, '\n', n - 32));
+#else
+        return static_cast<const char*>(std::memchr(p, '\n', n));
+#endif
+    }
     bool next_slow(std::string_view& line);
     // The line from pos_ to the line feed at nl.
     bool deliver(std::string_view& line, std::size_t nl) {
