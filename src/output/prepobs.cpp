@@ -40,6 +40,17 @@ std::string skip_and_read(ListReader& r, int skip, float& v, int m) {
     }
 }
 
+// A line that is not all plain numbers, item by item: "" when it gives the
+// values, else why it cannot.
+std::string read_line(std::string_view raw, int icol1, int icol2, float& t, float& v1, float& v2) {
+    const int m = nitems(raw);
+    ListReader r(raw);
+    std::string why = skip_and_read(r, 0, t, m);
+    if (why.empty()) why = skip_and_read(r, icol1 - 1, v1, m);
+    if (why.empty() && icol1 < icol2 && m >= icol2 + 1) why = skip_and_read(r, icol2 - icol1 - 1, v2, m);
+    return why;
+}
+
 // The file's name without its folders, for the warnings.
 std::string_view base_name(std::string_view path) {
     const std::size_t p = path.find_last_of("/\\");
@@ -76,29 +87,17 @@ std::string read_observations(const SeriesSpec& spec, float xmiss, std::int32_t 
         if (raw.empty() || raw[0] == '!') continue;
         if (blank_like(raw[0]) && is_blank(raw)) continue;
         float t = 0.0f, v1 = 0.0f, v2 = 0.0f;
-        std::string why;
         // A line of plain numbers (most are) in one pass, the items needed
         // converted and the rest only counted; any other line item by item.
         // Both give the same values and the same reason for a bad line.
-        if (int m = -1; !plain.empty() && (m = lines.read(raw, plain)) >= 0) {
-            t = plain[0];  // a line that is not blank has an item
-            if (m > first) {
-                v1 = plain[static_cast<std::size_t>(first)];
-                if (icol1 < icol2 && m >= std::int64_t{icol2} + 1) {
-                    if (m > second) v2 = plain[static_cast<std::size_t>(second)];
-                    else why = "too few items (" + std::to_string(m) + ")";
-                }
-            } else {
-                why = "too few items (" + std::to_string(m) + ")";
-            }
-        } else {
-            m = nitems(raw);
-            ListReader r(raw);
-            why = skip_and_read(r, 0, t, m);
-            if (why.empty()) why = skip_and_read(r, icol1 - 1, v1, m);
-            if (why.empty() && icol1 < icol2 && m >= icol2 + 1) why = skip_and_read(r, icol2 - icol1 - 1, v2, m);
-        }
-        if (!why.empty()) {
+        const int m = plain.empty() ? -1 : lines.read(raw, plain);
+        if (m > first && (m > second || icol1 >= icol2 || m < std::int64_t{icol2} + 1)) {
+            t = plain[0];
+            v1 = plain[static_cast<std::size_t>(first)];
+            if (icol1 < icol2 && m > second) v2 = plain[static_cast<std::size_t>(second)];
+        } else if (const std::string why = m >= 0 ? "too few items (" + std::to_string(m) + ")"
+                                                  : read_line(raw, icol1, icol2, t, v1, v2);
+                   !why.empty()) {
             bad_line = reader->line_number();
             if (wanted) warn(name + " line " + std::to_string(bad_line) + " skipped: " + why);
             continue;

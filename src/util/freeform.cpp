@@ -510,33 +510,52 @@ int PlainLineReader::read(std::string_view line, std::span<float> out) {
     const __m128i x0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
     const __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16));
     const std::uint32_t inside = len == 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << len) - 1;
-    // Bit i for byte i of the line, of the bytes that are of one class.
+    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
+    const auto digits = [&](__m128i x) {
+        const __m128i t = _mm_sub_epi8(x, zero);
+        return _mm_cmpeq_epi8(_mm_min_epu8(t, nine), t);
+    };
+    // Bit i for byte i of the line, where is(byte) holds.
     const auto mask = [&](auto is) {
         return (static_cast<std::uint32_t>(_mm_movemask_epi8(is(x0))) |
                 static_cast<std::uint32_t>(_mm_movemask_epi8(is(x1))) << 16) &
                inside;
     };
-    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
-    const std::uint32_t digit = mask([&](__m128i x) {
-        const __m128i t = _mm_sub_epi8(x, zero);
-        return _mm_cmpeq_epi8(_mm_min_epu8(t, nine), t);
-    });
-    const std::uint32_t point = mask([](__m128i x) { return _mm_cmpeq_epi8(x, _mm_set1_epi8('.')); });
-    const std::uint32_t minus = mask([](__m128i x) { return _mm_cmpeq_epi8(x, _mm_set1_epi8('-')); });
-    const std::uint32_t blank = mask([](__m128i x) {
-        return _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\t')));
-    });
-    if ((digit | point | minus | blank) != inside) return read_plain_items(line, out);
-    if (digit != digit_ || point != point_ || minus != minus_ || len != len_ || out.size() != want_) {
+    // The line has the layout kept when every byte is a digit where the line
+    // it was found in had a digit, and that line's byte everywhere else.
+    const auto same = [&](const std::array<char, 32>& bytes, const std::array<char, 32>& digit_at) {
+        const auto half = [&](__m128i x, int h) {
+            const __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + 16 * h));
+            const __m128i dig = _mm_loadu_si128(reinterpret_cast<const __m128i*>(digit_at.data() + 16 * h));
+            return _mm_or_si128(_mm_cmpeq_epi8(x, was), _mm_and_si128(digits(x), dig));
+        };
+        return ((static_cast<std::uint32_t>(_mm_movemask_epi8(half(x0, 0))) |
+                 static_cast<std::uint32_t>(_mm_movemask_epi8(half(x1, 1))) << 16) &
+                inside) == inside;
+    };
+    if (len != len_ || out.size() != want_ || !same(bytes_, digit_at_)) {
+        const std::uint32_t digit = mask(digits);
+        const std::uint32_t point = mask([](__m128i x) { return _mm_cmpeq_epi8(x, _mm_set1_epi8('.')); });
+        const std::uint32_t minus = mask([](__m128i x) { return _mm_cmpeq_epi8(x, _mm_set1_epi8('-')); });
+        const std::uint32_t blank = mask([](__m128i x) {
+            return _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\t')));
+        });
+        // Other bytes: not a line of plain numbers, or not one this takes.
+        if ((digit | point | minus | blank) != inside) return read_plain_items(line, out);
         usable_ = learn(digit, point, minus, blank, inside, out.size());
-        digit_ = digit, point_ = point, minus_ = minus, len_ = len, want_ = out.size();
+        len_ = len, want_ = out.size();
+        std::memcpy(bytes_.data(), b, len);
+        std::memset(bytes_.data() + len, 0, 32 - len);
+        for (std::size_t i = 0; i < 32; ++i) digit_at_[i] = static_cast<char>((digit >> i) & 1 ? 0xFF : 0);
     }
     if (!usable_) return read_plain_items(line, out);
-    // Each item: its digits joined in one word (the point taken out), their
-    // value as scan_mantissa computes it, divided by its power of ten in
-    // double and rounded to float. That is the correctly rounded float, as
-    // fast_real gives it, unless the double lies exactly halfway between two
-    // floats: then the line is read the long way.
+    // Each item: its digits joined in one word (the point taken out) and
+    // their value as scan_mantissa computes it. Up to seven digits, that
+    // value and the power of ten are exact in float and one division rounds
+    // correctly; eight digits are divided in double, and rounding that to
+    // float is correct unless the double lies exactly halfway between two
+    // floats: then the line is read the long way. Both are what fast_real
+    // gives. The sign is a multiplication by 1 or -1, exact.
     bool tie = false;
     for (std::size_t j = 0; j < count_; ++j) {
         const Item& it = items_[j];
@@ -548,9 +567,13 @@ int PlainLineReader::read(std::string_view line, std::span<float> out) {
         const std::uint64_t w = (((d & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
                                  (((d >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
                                 32;
-        const double q = static_cast<double>(static_cast<std::int64_t>(w)) / it.scale;
-        tie |= (std::bit_cast<std::uint64_t>(q) & 0x1FFFFFFFULL) == 0x10000000ULL;
-        out[j] = std::bit_cast<float>(std::bit_cast<std::uint32_t>(static_cast<float>(q)) ^ it.sign);
+        if (it.shift != 0) {
+            out[j] = static_cast<float>(static_cast<std::int32_t>(w)) / kPow10f[it.frac] * it.sign;
+        } else {
+            const double q = static_cast<double>(static_cast<std::int64_t>(w)) / kPow10d[it.frac];
+            tie |= (std::bit_cast<std::uint64_t>(q) & 0x1FFFFFFFULL) == 0x10000000ULL;
+            out[j] = static_cast<float>(q) * it.sign;
+        }
     }
     if (tie) return read_plain_items(line, out);
     return total_;
@@ -588,8 +611,8 @@ bool PlainLineReader::learn(std::uint32_t digit, std::uint32_t point, std::uint3
         it.at = static_cast<std::uint8_t>(at);
         it.keep = kLowBytes[k];
         it.shift = static_cast<std::uint8_t>(8 * (8 - n));
-        it.scale = kPow10d[points != 0 ? n - k : 0];
-        it.sign = neg ? 0x80000000u : 0u;
+        it.frac = static_cast<std::uint8_t>(points != 0 ? n - k : 0);
+        it.sign = neg ? -1.0f : 1.0f;
     }
     return true;
 }

@@ -103,20 +103,21 @@ public:
 
 private:
     struct Item {
-        std::uint64_t keep;   // the bytes taken from the first word; the rest from the word after the point
-        double scale;         // 10^(digits after the point)
-        std::uint32_t sign;   // the sign bit of a negative item
-        std::uint8_t at;      // the item's first digit or point
-        std::uint8_t shift;   // 8 * (8 - digits)
+        std::uint64_t keep;  // the bytes taken from the first word; the rest from the word after the point
+        float sign;          // 1 or -1
+        std::uint8_t at;     // the item's first digit or point
+        std::uint8_t shift;  // 8 * (8 - digits)
+        std::uint8_t frac;   // digits after the point
     };
     bool learn(std::uint32_t digit, std::uint32_t point, std::uint32_t minus, std::uint32_t blank,
                std::uint32_t inside, std::size_t want);
 
-    // The layout kept: the masks and length of the line it was found in, and
-    // the number of values asked for (a length above 32 keeps none); whether
-    // its items can be converted from it (else such lines go the long way
-    // without the layout being looked at again).
-    std::uint32_t digit_ = 0, point_ = 0, minus_ = 0;
+    // The layout kept: the line it was found in (its bytes, with 0xFF where
+    // it has a digit in digit_at_), its length (above 32: none kept) and the
+    // number of values asked for; whether its items can be converted from it
+    // (else such lines go the long way without the layout being looked at
+    // again).
+    std::array<char, 32> bytes_{}, digit_at_{};
     std::size_t len_ = 64, want_ = 0;
     bool usable_ = false;
     std::size_t count_ = 0;  // items converted: the values asked for, or fewer when the line has fewer
