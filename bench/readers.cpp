@@ -10,7 +10,9 @@
 //
 //   READINP  one monthly series of 200 000 lines (a year and 20 values)
 //   VARIN01  the same file
-//   PREPOBS  an observation file of 1 000 000 lines
+//   PREPOBS  an observation file of 1 000 000 lines, every number of one
+//            width (a time in years and two values below 10)
+//   PREPOBS_ragged  the same with values below 1000: numbers of varying width
 //   MONPLOT  25 windows, 9 comparison runs read back from monitoring files of
 //            100 000 lines (and the same page without them)
 //   READINP_2GB  a series file of 2 GB: peak memory must stay under 256 MB
@@ -135,9 +137,14 @@ void make_files() {
     std::FILE* f = std::fopen(at("obs.dat").c_str(), "wb");
     std::mt19937 gen(7);
     std::uniform_real_distribution<double> val(0.0, 10.0);
-    for (int i = 0; i < kObsLines; ++i)
-        std::fprintf(f, "%.4f %.3f %.3f\n", 1900.0 + i / 5000.0, val(gen), val(gen));
+    std::FILE* g = std::fopen(at("ragged.dat").c_str(), "wb");
+    for (int i = 0; i < kObsLines; ++i) {
+        const double a = val(gen), b = val(gen);
+        std::fprintf(f, "%.4f %.3f %.3f\n", 1900.0 + i / 5000.0, a, b);
+        std::fprintf(g, "%.4f %.3f %.3f\n", 1900.0 + i / 5000.0, a * a * a, b * b * b);
+    }
     std::fclose(f);
+    std::fclose(g);
     for (int r = 0; r < kRuns; ++r) {
         const Run run(r + 1);
         SeriesSpec spec{};
@@ -245,11 +252,11 @@ Call setup(const std::string& name) {
             return morvane::message_of([&] { morvane::varin01(text, kIb, 1, kYears, kSteps, -99.0f, *vec); });
         };
     }
-    if (name == "PREPOBS") {
+    if (name == "PREPOBS" || name == "PREPOBS_ragged") {
         auto obs = std::make_shared<std::vector<float>>(3 * static_cast<std::size_t>(kObsLines));
         SeriesSpec spec{};
         spec.active = 1, spec.icol1 = 1, spec.icol2 = 2;
-        put(spec.path, at("obs.dat"));
+        put(spec.path, at(name == "PREPOBS" ? "obs.dat" : "ragged.dat"));
         return [obs, spec] {
             const float xmiss = -999.0f;
             const std::int32_t iyb = 1900, iye = 2100;
@@ -271,6 +278,7 @@ Call setup(const std::string& name) {
             return gfortran_read_all(p.data(), static_cast<int>(p.size()), kSeriesCols) > 0 ? "" : "?";
         };
     if (name == "gfortran_obs") return [] { return peer(at("obs.dat"), 0, 3) > 0 ? "" : "?"; };
+    if (name == "gfortran_ragged") return [] { return peer(at("ragged.dat"), 0, 3) > 0 ? "" : "?"; };
     if (name == "gfortran_mon")
         return [mons] {
             double s = 0;
@@ -279,6 +287,7 @@ Call setup(const std::string& name) {
         };
     if (name == "floor_series") return [] { return floor_read({at("series.dat")}) != 0 ? "" : "?"; };
     if (name == "floor_obs") return [] { return floor_read({at("obs.dat")}) != 0 ? "" : "?"; };
+    if (name == "floor_ragged") return [] { return floor_read({at("ragged.dat")}) != 0 ? "" : "?"; };
     if (name == "floor_mon") return [mons] { return floor_read(mons) != 0 ? "" : "?"; };
     return [] { return std::string("unknown case"); };
 }
@@ -397,6 +406,7 @@ void summary() {
     const Row rows[] = {{"READINP", "gfortran_series", "floor_series"},
                         {"VARIN01", "gfortran_series", "floor_series"},
                         {"PREPOBS", "gfortran_obs", "floor_obs"},
+                        {"PREPOBS_ragged", "gfortran_ragged", "floor_ragged"},
                         {"MONPLOT", "gfortran_mon", "floor_mon"},
                         {"MONPLOT_noruns", "", ""},
                         {"READINP_2GB", "", ""}};
@@ -418,7 +428,8 @@ void summary() {
         std::printf("%-15s %9.1f [%7.1f] %9.1f [%7.1f] %s %9.1f %9.1f\n", r.routine, 1e3 * f, 1e3 * fw, 1e3 * w,
                     1e3 * ww, ratios, peak, above);
     }
-    for (const char* p : {"gfortran_series", "gfortran_obs", "gfortran_mon", "floor_series", "floor_obs", "floor_mon"})
+    for (const char* p : {"gfortran_series", "gfortran_obs", "gfortran_ragged", "gfortran_mon", "floor_series", "floor_obs",
+                          "floor_ragged", "floor_mon"})
         if (!g_samples[p].empty())
             std::printf("%-15s %9.1f [%7.1f]   peak %.1f MB\n", p, 1e3 * med(p, [](const Sample& s) { return s.first_cpu; }),
                         1e3 * med(p, [](const Sample& s) { return s.first_wall; }),
@@ -444,7 +455,8 @@ int main(int argc, char** argv) {
     struct Case { const char* name; int samples, warm; };
     const Case cases[] = {{"READINP", 5, 4},         {"VARIN01", 5, 4},      {"gfortran_series", 3, 1},
                           {"floor_series", 5, 4},    {"PREPOBS", 5, 4},      {"gfortran_obs", 3, 1},
-                          {"floor_obs", 5, 4},       {"MONPLOT", 3, 1},      {"MONPLOT_noruns", 3, 1},
+                          {"floor_obs", 5, 4},       {"PREPOBS_ragged", 5, 4}, {"gfortran_ragged", 3, 1},
+                          {"floor_ragged", 5, 4},    {"MONPLOT", 5, 1},      {"MONPLOT_noruns", 3, 1},
                           {"gfortran_mon", 1, 0},    {"floor_mon", 5, 4}};
     // Round by round, so that the load of a shared machine falls alike on a
     // routine, its peer and its floor.

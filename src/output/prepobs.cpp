@@ -11,6 +11,7 @@
 #include "util/fields.hpp"
 #include "util/files.hpp"
 #include "util/freeform.hpp"
+#include "util/layout_lines.hpp"
 #include "util/strings.hpp"
 #include "util/strings_numbers.hpp"
 #include "util/textreader.hpp"

@@ -1,7 +1,6 @@
 // Free-format (list-directed) number reading.
 #include "util/freeform.hpp"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -500,121 +499,6 @@ int read_plain_items(std::string_view line, std::span<float> out) {
         if (stop == nullptr || (stop < end && *stop != ' ' && *stop != '\t')) return -1;
         p = stop;
     }
-}
-
-int PlainLineReader::read(std::string_view line, std::span<float> out) {
-#if defined(__SSE2__)
-    const std::size_t len = line.size();
-    if (len > 32 || out.size() > items_.size()) return read_plain_items(line, out);
-    const char* const b = line.data();
-    const __m128i x0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
-    const __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16));
-    const std::uint32_t inside = len == 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << len) - 1;
-    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
-    const auto digits = [&](__m128i x) {
-        const __m128i t = _mm_sub_epi8(x, zero);
-        return _mm_cmpeq_epi8(_mm_min_epu8(t, nine), t);
-    };
-    // Bit i for byte i of the line, where is(byte) holds.
-    const auto mask = [&](auto is) {
-        return (static_cast<std::uint32_t>(_mm_movemask_epi8(is(x0))) |
-                static_cast<std::uint32_t>(_mm_movemask_epi8(is(x1))) << 16) &
-               inside;
-    };
-    // The line has the layout kept when every byte is a digit where the line
-    // it was found in had a digit, and that line's byte everywhere else.
-    const auto same = [&](const std::array<char, 32>& bytes, const std::array<char, 32>& digit_at) {
-        const auto half = [&](__m128i x, int h) {
-            const __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + 16 * h));
-            const __m128i dig = _mm_loadu_si128(reinterpret_cast<const __m128i*>(digit_at.data() + 16 * h));
-            return _mm_or_si128(_mm_cmpeq_epi8(x, was), _mm_and_si128(digits(x), dig));
-        };
-        return ((static_cast<std::uint32_t>(_mm_movemask_epi8(half(x0, 0))) |
-                 static_cast<std::uint32_t>(_mm_movemask_epi8(half(x1, 1))) << 16) &
-                inside) == inside;
-    };
-    if (len != len_ || out.size() != want_ || !same(bytes_, digit_at_)) {
-        const std::uint32_t digit = mask(digits);
-        const std::uint32_t point = mask([](__m128i x) { return _mm_cmpeq_epi8(x, _mm_set1_epi8('.')); });
-        const std::uint32_t minus = mask([](__m128i x) { return _mm_cmpeq_epi8(x, _mm_set1_epi8('-')); });
-        const std::uint32_t blank = mask([](__m128i x) {
-            return _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\t')));
-        });
-        // Other bytes: not a line of plain numbers, or not one this takes.
-        if ((digit | point | minus | blank) != inside) return read_plain_items(line, out);
-        usable_ = learn(digit, point, minus, blank, inside, out.size());
-        len_ = len, want_ = out.size();
-        std::memcpy(bytes_.data(), b, len);
-        std::memset(bytes_.data() + len, 0, 32 - len);
-        for (std::size_t i = 0; i < 32; ++i) digit_at_[i] = static_cast<char>((digit >> i) & 1 ? 0xFF : 0);
-    }
-    if (!usable_) return read_plain_items(line, out);
-    // Each item: its digits joined in one word (the point taken out) and
-    // their value as scan_mantissa computes it. Up to seven digits, that
-    // value and the power of ten are exact in float and one division rounds
-    // correctly; eight digits are divided in double, and rounding that to
-    // float is correct unless the double lies exactly halfway between two
-    // floats: then the line is read the long way. Both are what fast_real
-    // gives. The sign is a multiplication by 1 or -1, exact.
-    bool tie = false;
-    for (std::size_t j = 0; j < count_; ++j) {
-        const Item& it = items_[j];
-        std::uint64_t x, y;
-        std::memcpy(&x, b + it.at, 8);
-        std::memcpy(&y, b + it.at + 1, 8);
-        std::uint64_t d = (((x & it.keep) | (y & ~it.keep)) & 0x0F0F0F0F0F0F0F0FULL) << it.shift;
-        d = d * 10 + (d >> 8);
-        const std::uint64_t w = (((d & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
-                                 (((d >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
-                                32;
-        if (it.shift != 0) {
-            out[j] = static_cast<float>(static_cast<std::int32_t>(w)) / kPow10f[it.frac] * it.sign;
-        } else {
-            const double q = static_cast<double>(static_cast<std::int64_t>(w)) / kPow10d[it.frac];
-            tie |= (std::bit_cast<std::uint64_t>(q) & 0x1FFFFFFFULL) == 0x10000000ULL;
-            out[j] = static_cast<float>(q) * it.sign;
-        }
-    }
-    if (tie) return read_plain_items(line, out);
-    return total_;
-#else
-    return read_plain_items(line, out);
-#endif
-}
-
-// The layout of a line whose bytes are all digits, points, minus signs,
-// blanks and tabs: false when an item it must convert is not of the shape
-// [-]digits[.digits] (either side may be empty, not both) with at most eight
-// digits.
-bool PlainLineReader::learn(std::uint32_t digit, std::uint32_t point, std::uint32_t minus, std::uint32_t blank,
-                            std::uint32_t inside, std::size_t want) {
-    const std::uint32_t item = ~blank & inside;
-    std::uint32_t starts = item & ~(item << 1);
-    std::uint32_t ends = item & ~(item >> 1);  // the last byte of each item
-    total_ = std::popcount(starts);
-    count_ = std::min(want, static_cast<std::size_t>(total_));
-    for (std::size_t j = 0; j < count_; ++j) {
-        const int s = std::countr_zero(starts);
-        const int e = std::countr_zero(ends);
-        starts &= starts - 1;
-        ends &= ends - 1;
-        const std::uint32_t span = (e == 31 ? ~std::uint32_t{0} : (std::uint32_t{2} << e) - 1) & ~((std::uint32_t{1} << s) - 1);
-        const bool neg = (minus >> s) & 1;
-        if ((minus & span) != (neg ? std::uint32_t{1} << s : 0)) return false;  // a sign inside: an exponent, or no number
-        const std::uint32_t points = point & span;
-        if ((points & (points - 1)) != 0) return false;
-        const int n = std::popcount(digit & span);
-        if (n < 1 || n > 8) return false;
-        const int at = s + (neg ? 1 : 0);
-        const int k = points != 0 ? std::countr_zero(points) - at : 8;  // digits before the point
-        Item& it = items_[j];
-        it.at = static_cast<std::uint8_t>(at);
-        it.keep = kLowBytes[k];
-        it.shift = static_cast<std::uint8_t>(8 * (8 - n));
-        it.frac = static_cast<std::uint8_t>(points != 0 ? n - k : 0);
-        it.sign = neg ? -1.0f : 1.0f;
-    }
-    return true;
 }
 
 ListReader::ListReader(std::string_view text) : text_(text) {}

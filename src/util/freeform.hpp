@@ -6,7 +6,6 @@
 // A text that is not a number is an error naming the item, never a zero.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -83,46 +82,5 @@ private:
 // which is then also what NITEMS counts. -1 for any other line: the caller
 // reads it with ListReader.
 int read_plain_items(std::string_view line, std::span<float> out);
-
-// read_plain_items for the lines of one file, in turn: the same results,
-// made fast for what most data files are, lines written with one format.
-// A line of up to 32 bytes that holds only digits, points, minus signs,
-// blanks and tabs has the layout of its items (where each starts, where its
-// point is, how many digits it has) found from bit masks of its bytes; when
-// the layout is the last line's, the items are converted at once from the
-// layout kept, without scanning them again. Any other line, and any item of
-// another shape (more than eight digits, a second point, a sign inside),
-// goes to read_plain_items.
-class PlainLineReader {
-public:
-    // Bytes that must be readable from the start of every line given.
-    static constexpr std::size_t kReadable = 48;
-    // The line and kReadable bytes from its start must be readable, the
-    // bytes after the line whatever they are (a line of TextReader).
-    int read(std::string_view line, std::span<float> out);
-
-private:
-    struct Item {
-        std::uint64_t keep;  // the bytes taken from the first word; the rest from the word after the point
-        float sign;          // 1 or -1
-        std::uint8_t at;     // the item's first digit or point
-        std::uint8_t shift;  // 8 * (8 - digits)
-        std::uint8_t frac;   // digits after the point
-    };
-    bool learn(std::uint32_t digit, std::uint32_t point, std::uint32_t minus, std::uint32_t blank,
-               std::uint32_t inside, std::size_t want);
-
-    // The layout kept: the line it was found in (its bytes, with 0xFF where
-    // it has a digit in digit_at_), its length (above 32: none kept) and the
-    // number of values asked for; whether its items can be converted from it
-    // (else such lines go the long way without the layout being looked at
-    // again).
-    std::array<char, 32> bytes_{}, digit_at_{};
-    std::size_t len_ = 64, want_ = 0;
-    bool usable_ = false;
-    std::size_t count_ = 0;  // items converted: the values asked for, or fewer when the line has fewer
-    int total_ = 0;          // items on the line
-    std::array<Item, 8> items_{};
-};
 
 }  // namespace morvane

@@ -23,10 +23,10 @@ namespace morvane {
 
 class TextReader {
 public:
-    // Every line given may be read kSlack bytes from its start, whatever its
-    // length (what lies past its end is not part of it): the buffer has that
-    // much room behind its capacity, so that short lines can be scanned 16
-    // bytes at a time without testing their length first.
+    // The kSlack bytes after every line given may be read (they are not part
+    // of it): the buffer has that much room behind its capacity, so that
+    // short lines and the ends of long ones can be scanned 16 bytes at a
+    // time without testing their length first.
     static constexpr std::size_t kSlack = 64;
     // A width that keeps every line whole.
     static constexpr std::size_t kWhole = static_cast<std::size_t>(-1);

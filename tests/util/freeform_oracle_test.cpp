@@ -5,8 +5,6 @@
 // patterns of every value must agree.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <cinttypes>
 #include <cmath>
 #include <cstring>
@@ -112,53 +110,6 @@ TEST(ListReader, SkipAndReadManyAsReadsDo) {
     }
     EXPECT_EQ(mismatches, 0);
     EXPECT_GT(plain, 50000);  // lines taken in one pass
-}
-
-// The reader of a file's lines in turn gives what read_plain_items gives, on
-// the line that finds a layout and on the lines that reuse it: lines of
-// random layouts, each repeated with other digits, then lines at the edges of
-// the shapes it takes, each twice; the bytes after a line tempt it to read on.
-TEST(PlainLineReader, SameAsOnePass) {
-    std::mt19937 rng(11);
-    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    std::vector<std::string> lines;
-    for (int layout = 0; layout < 3000; ++layout) {
-        const int items = 1 + pick(5), lead = pick(3), tail = pick(4) == 0;
-        std::vector<std::array<int, 5>> shape;  // sign, digits before, point, digits after, separator
-        for (int i = 0; i < items; ++i) shape.push_back({pick(3) == 0, pick(9), pick(4) != 0, pick(9), pick(5)});
-        for (int rep = 0; rep < 6; ++rep) {
-            std::string s(static_cast<std::size_t>(lead), ' ');
-            for (std::size_t i = 0; i < shape.size(); ++i) {
-                const auto [sign, before, point, after, sep] = shape[i];
-                if (i > 0) s += sep == 0 ? std::string("\t") : std::string(static_cast<std::size_t>(sep), ' ');
-                if (sign) s += '-';
-                for (int d = 0; d < before; ++d) s += static_cast<char>('0' + pick(10));
-                if (point) s += '.';
-                for (int d = 0; d < after; ++d) s += static_cast<char>('0' + pick(10));
-            }
-            lines.push_back(tail ? s + " " : s);
-        }
-    }
-    for (const char* edge : {"-.5", "5.", ".", "-", "- 5", "5-3", "1.2.3", "-0", "0.000", "12345678", "123456789",
-                             "1234.5678", "1234.56789", "12345678.", ".12345678", "8388609.5 1", "16777217 2.5",
-                             "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15", "1.5 2.5 3.5 4.5 5.5 6.5 7.5 8.5 9.5 10",
-                             "1.5 2.5 3.5 4.5 5.5 6.5 7.5 8.5 9.5", "1e5 2", "1,2 3", "3 4 abc", "\t-7.25\t8 "})
-        lines.insert(lines.end(), 2, edge);
-    morvane::PlainLineReader readers[5];
-    int mismatches = 0;
-    for (const std::string& line : lines) {
-        std::string held = line + std::string(morvane::PlainLineReader::kReadable, pick(2) ? '7' : '.');
-        const std::string_view view(held.data(), line.size());
-        for (int want = 1; want <= 5; ++want) {
-            float a[5], b[5];
-            std::fill(a, a + 5, -7.0f), std::fill(b, b + 5, -7.0f);
-            const int ma = morvane::read_plain_items(view, std::span<float>(a, static_cast<std::size_t>(want)));
-            const int mb = readers[want - 1].read(view, std::span<float>(b, static_cast<std::size_t>(want)));
-            if ((ma != mb || (ma >= 0 && std::memcmp(a, b, sizeof a) != 0)) && ++mismatches < 5)
-                ADD_FAILURE() << want << " values of |" << line << "|: " << ma << " and " << mb;
-        }
-    }
-    EXPECT_EQ(mismatches, 0);
 }
 
 struct Gen {
