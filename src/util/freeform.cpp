@@ -13,6 +13,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "util/digits8.hpp"
 #include "util/format/pow10.hpp"
 
 namespace morvane {
@@ -154,20 +155,9 @@ const char* skip_simple_items(const char* begin, const char* p, const char* end,
 // double up to 10^22.
 static_assert(kPow10f[10] == 1e10f && kPow10d[22] == 1e22);
 
-// Runs of digits eight characters at a time: the eight bytes from p (bytes
-// past the end read as zero, which is not a digit) are tested together, and
-// up to eight digits combined into their value by three multiplications.
-// Byte order matters, so other machines take the loop.
-constexpr std::uint64_t kLowBytes[9] = {0,
-                                        0xFFULL,
-                                        0xFFFFULL,
-                                        0xFFFFFFULL,
-                                        0xFFFFFFFFULL,
-                                        0xFFFFFFFFFFULL,
-                                        0xFFFFFFFFFFFFULL,
-                                        0xFFFFFFFFFFFFFFULL,
-                                        ~0ULL};
-constexpr bool kSwar = std::endian::native == std::endian::little;
+// Runs of digits eight characters at a time (util/digits8.hpp): the eight
+// bytes from p (bytes past the end read as zero, which is not a digit) are
+// tested together. Byte order matters, so other machines take the loop.
 
 // The text runs from begin to end; near its end the eight bytes that end it
 // are loaded and shifted down, so that no byte outside it is read.
@@ -182,29 +172,6 @@ constexpr bool kSwar = std::endian::native == std::endian::little;
         for (int i = 0; p + i < end; ++i) x |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
     }
     return x;
-}
-
-// Number of leading bytes of x that are '0'..'9' (0..8). The test yields a
-// nonzero high nibble bit in every byte that is not a digit; a carry out of
-// a non-digit byte only reaches the bytes after it.
-[[gnu::always_inline]] inline std::uint64_t non_digits(std::uint64_t x) {
-    return ((x & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL) |
-           (((x + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL);
-}
-[[gnu::always_inline]] inline int leading_digits(std::uint64_t x) {
-    const std::uint64_t bad = non_digits(x);
-    return bad ? std::countr_zero(bad) >> 3 : 8;
-}
-
-// The value of the k (1..8) digits in the low bytes of x (the first digit
-// in the lowest byte); the bytes above them are ignored.
-[[gnu::always_inline]] inline std::uint64_t digits_value(std::uint64_t x, int k) {
-    // The digits moved to the top, zeros (digit 0) before them.
-    std::uint64_t d = (x & 0x0F0F0F0F0F0F0F0FULL) << (8 * (8 - k));
-    d = d * 10 + (d >> 8);
-    return (((d & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
-            (((d >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
-           32;
 }
 
 // Appends the digits from p to w (w = w * 10^n + digits); returns the end of

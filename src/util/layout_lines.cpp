@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "util/digits8.hpp"
 #include "util/format/pow10.hpp"
 #include "util/freeform.hpp"
 
@@ -19,17 +20,6 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_sep(char c) { return c == ' ' || c == '\t'; }
-
-// The low k bytes of a word.
-constexpr std::uint64_t kLow[9] = {0,
-                                   0xFFULL,
-                                   0xFFFFULL,
-                                   0xFFFFFFULL,
-                                   0xFFFFFFFFULL,
-                                   0xFFFFFFFFFFULL,
-                                   0xFFFFFFFFFFFFULL,
-                                   0xFFFFFFFFFFFFFFULL,
-                                   ~0ULL};
 
 // The items of a line: runs of bytes between blanks and tabs.
 template <class Each>
@@ -67,26 +57,20 @@ bool number_of(std::string_view line, std::size_t s, std::size_t e, bool point, 
     const int digits = static_cast<int>(e - at) - (dot == std::string_view::npos ? 0 : 1);
     if (digits > 8 || (!point && dot != std::string_view::npos)) return false;
     const int before = dot == std::string_view::npos ? 8 : static_cast<int>(dot);
-    n.keep = kLow[before];
+    n.keep = kLowBytes[before];
     n.sign = neg ? -1.0f : 1.0f;
     n.at = static_cast<std::uint16_t>(at);
-    n.shift = static_cast<std::uint8_t>(8 * (8 - digits));
+    n.digits = static_cast<std::uint8_t>(digits);
     n.frac = static_cast<std::uint8_t>(dot == std::string_view::npos ? 0 : digits - before);
     return true;
 }
 
-// The digits of the number as one integer (the point taken out): the
-// digits joined in one word, combined eight at a time by three
-// multiplications.
+// The digits of the number as one integer (the point taken out).
 std::uint64_t digits_of(const char* line, const Number& n) {
     std::uint64_t x, y;
     std::memcpy(&x, line + n.at, 8);
     std::memcpy(&y, line + n.at + 1, 8);
-    std::uint64_t d = (((x & n.keep) | (y & ~n.keep)) & 0x0F0F0F0F0F0F0F0FULL) << n.shift;
-    d = d * 10 + (d >> 8);
-    return (((d & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
-            (((d >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
-           32;
+    return digits_value((x & n.keep) | (y & ~n.keep), n.digits);
 }
 
 // The number as the free-format reader converts it. Up to seven digits, the
@@ -97,7 +81,7 @@ std::uint64_t digits_of(const char* line, const Number& n) {
 // multiplication by 1 or -1, exact.
 bool real_of(const char* line, const Number& n, float& v) {
     const std::uint64_t w = digits_of(line, n);
-    if (n.shift != 0) {
+    if (n.digits < 8) {
         v = static_cast<float>(static_cast<std::int32_t>(w)) / kPow10f[n.frac] * n.sign;
         return true;
     }
@@ -142,7 +126,7 @@ void Kept::keep(std::string_view line, std::size_t checked) {
 // layouts are left alone (read() rests) for a stretch of lines, 1024 at
 // first, twice as many each time the layout keeps changing after it.
 int PlainLineReader::read_kept(std::string_view line, std::span<float> out) {
-    if (line.size() > layout::Kept::kMax || out.size() > items_.size()) return read_plain_items(line, out);
+    if (!kSwar || line.size() > layout::Kept::kMax || out.size() > items_.size()) return read_plain_items(line, out);
     if (kept_any_ && line.size() == kept_.checked() && out.size() == want_ && kept_.matches(line.data())) {
         changes_ = 0;
         rest_ = 1024;

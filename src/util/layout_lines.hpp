@@ -29,7 +29,7 @@ struct Number {
     std::uint64_t keep = 0;  // the bytes taken from the word at `at`; the rest from the word after the point
     float sign = 1.0f;       // 1 or -1
     std::uint16_t at = 0;    // its first digit or point
-    std::uint8_t shift = 0;  // 8 * (8 - digits)
+    std::uint8_t digits = 0;
     std::uint8_t frac = 0;   // digits after the point
 };
 
