@@ -401,6 +401,19 @@ double med(const std::string& name, F field) {
     return median(v);
 }
 
+// The median of a's first calls over b's, taken round by round: the samples
+// of one round run one after the other, so a slow spell of a shared machine
+// (it comes and goes, slowing every sample it meets by half again) falls on
+// both sides of a ratio alike.
+double paired(const std::string& a, const std::string& b) {
+    const std::vector<Sample>& x = g_samples[a];
+    const std::vector<Sample>& y = g_samples[b];
+    std::vector<double> r;
+    for (std::size_t i = 0; i < std::min(x.size(), y.size()); ++i)
+        if (y[i].first_cpu > 0) r.push_back(x[i].first_cpu / y[i].first_cpu);
+    return median(r);
+}
+
 void summary() {
     struct Row { const char* routine; const char* peer; const char* floor; };
     const Row rows[] = {{"READINP", "gfortran_series", "floor_series"},
@@ -410,7 +423,8 @@ void summary() {
                         {"MONPLOT", "gfortran_mon", "floor_mon"},
                         {"MONPLOT_noruns", "", ""},
                         {"READINP_2GB", "", ""}};
-    std::printf("\nMedians (process time; wall time in brackets), ratios on process time:\n");
+    std::printf("\nMedians (process time; wall time in brackets); ratios on process time, each the median of the\n"
+                "ratios within a round:\n");
     std::printf("%-15s %19s %19s %9s %9s %9s %9s\n", "routine", "first call ms", "warm ms", "peer/1st", "1st/floor",
                 "peak MB", "above MB");
     for (const Row& r : rows) {
@@ -424,7 +438,8 @@ void summary() {
         const double peak = med(r.routine, [](const Sample& s) { return s.rss1 / 1024.0; });
         const double above = med(r.routine, [](const Sample& s) { return (s.rss1 - s.rss0) / 1024.0; });
         char ratios[32] = "        -         -";
-        if (pe > 0 && fl > 0 && f > 0) std::snprintf(ratios, sizeof ratios, "%9.1f %9.2f", pe / f, f / fl);
+        if (pe > 0 && fl > 0 && f > 0)
+            std::snprintf(ratios, sizeof ratios, "%9.1f %9.2f", paired(r.peer, r.routine), paired(r.routine, r.floor));
         std::printf("%-15s %9.1f [%7.1f] %9.1f [%7.1f] %s %9.1f %9.1f\n", r.routine, 1e3 * f, 1e3 * fw, 1e3 * w,
                     1e3 * ww, ratios, peak, above);
     }

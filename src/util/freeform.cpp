@@ -135,12 +135,17 @@ const char* skip_simple_items(const char* begin, const char* p, const char* end,
         // Every item that starts in the good part, after the first, closes
         // the one before it, separator included.
         std::uint64_t starts = item & ~(item << 1) & good & ~std::uint64_t{1};
-        int pos = 0;
-        for (; starts != 0 && n > 0; --n) {
+        if (starts == 0) break;
+        // All of them, when no more are wanted: the position of the last;
+        // else the n-th.
+        int pos;
+        if (const int all = std::popcount(starts); all <= n) {
+            n -= all;
+            pos = 63 - std::countl_zero(starts);
+        } else {
+            for (; --n > 0;) starts &= starts - 1;
             pos = std::countr_zero(starts);
-            starts &= starts - 1;
         }
-        if (pos == 0) break;
         p += pos;
     }
     return p;
