@@ -34,8 +34,8 @@ void for_items(std::string_view line, Each&& each) {
     }
 }
 
-// Whether the item from s to e is a real that the free-format reader passes
-// over the quick way: [-]digits[.digits], a digit at least, no exponent.
+// Whether the item from s to e is [-]digits[.digits] (either side may be
+// empty, not both): no exponent, no sign inside.
 bool plain_item(std::string_view line, std::size_t s, std::size_t e) {
     int digits = 0, points = 0;
     for (std::size_t i = s; i < e; ++i) {
@@ -48,14 +48,14 @@ bool plain_item(std::string_view line, std::size_t s, std::size_t e) {
 }
 
 // The number of the item from s to e, when it is [-]digits[.digits] with
-// one to eight digits (with a point only when `point` allows it).
-bool number_of(std::string_view line, std::size_t s, std::size_t e, bool point, Number& n) {
+// one to eight digits.
+bool number_of(std::string_view line, std::size_t s, std::size_t e, Number& n) {
     if (!plain_item(line, s, e)) return false;
     const bool neg = line[s] == '-';
     const std::size_t at = s + (neg ? 1 : 0);
     const std::size_t dot = line.substr(at, e - at).find('.');
     const int digits = static_cast<int>(e - at) - (dot == std::string_view::npos ? 0 : 1);
-    if (digits > 8 || (!point && dot != std::string_view::npos)) return false;
+    if (digits > 8) return false;
     const int before = dot == std::string_view::npos ? 8 : static_cast<int>(dot);
     n.keep = kLowBytes[before];
     n.sign = neg ? -1.0f : 1.0f;
@@ -155,7 +155,7 @@ bool PlainLineReader::learn(std::string_view line, std::size_t want) {
     bool usable = true;
     total_ = 0;
     layout::for_items(line, [&](int n, std::size_t s, std::size_t e) {
-        if (static_cast<std::size_t>(n) < want) usable = usable && layout::number_of(line, s, e, true, items_[static_cast<std::size_t>(n)]);
+        if (static_cast<std::size_t>(n) < want) usable = usable && layout::number_of(line, s, e, items_[static_cast<std::size_t>(n)]);
         ++total_;
         return true;
     });
